@@ -1,0 +1,30 @@
+#pragma once
+// Folders and files. Every function takes UTF-8 paths.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+bool FileExists(const std::string& path);       // a file, not a folder
+bool DirectoryExists(const std::string& path);
+// Creates one folder level (CreateDirectory without security attributes); false on failure.
+bool CreateDir(const std::string& path);
+bool DeleteFile(const std::string& path);
+// Whole file as bytes; nullopt when it cannot be read.
+std::optional<std::string> ReadFileBytes(const std::string& path);
+// Writes the whole file; false on failure. Atomic: a temporary file beside it replaces it.
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+
+struct DirEntry {
+    std::string Name;
+    bool Directory = false;
+    bool Hidden = false;
+    bool System = false;
+};
+// Entries of a folder matching a pattern with * and ? ("C:\x\Language\*.*"), as
+// FindFirstFile / FindNextFile give them ("." and ".." included where the platform has them).
+std::vector<DirEntry> ListDirectory(const std::string& pattern);
+// Tests: mark a file hidden or system (on POSIX kept beside the file, as the platform's
+// stand-in for attributes).
+bool SetFileAttributesForTests(const std::string& path, bool hidden, bool system);
+}  // namespace platform
