@@ -1,0 +1,132 @@
+# Shell helpers shared by the scripts in this folder. Source it; it sets nothing but
+# ROOT, BUILD and functions.
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# Several people may work in one checkout: SKIMBAR_BUILD gives each their own build tree.
+BUILD=${SKIMBAR_BUILD:-$ROOT/build}
+
+say() { printf '%s\n' "$*" >&2; }
+die() { say "error: $*"; exit 1; }
+
+# A stage header with the wall-clock time, so a CI log shows where the minutes went.
+stage() { printf '\n===== %s  [%s]\n' "$*" "$(date +%H:%M:%S)"; }
+
+# Prints a TCP port on 127.0.0.1 that nobody listens on. Another process may still take it
+# before we bind; callers that can retry on a bind failure do so.
+free_port() {
+  local used=" " port i sl local_addr rest
+  for f in /proc/net/tcp /proc/net/tcp6; do
+    [ -r "$f" ] || continue
+    while read -r sl local_addr rest; do
+      # Column 4 is the state; 0A is LISTEN.
+      set -- $rest
+      [ "${2:-}" = 0A ] && used+="$((16#${local_addr##*:})) "
+    done < <(tail -n +2 "$f")
+  done
+  for ((i = 0; i < 200; i++)); do
+    port=$((20000 + (RANDOM * 32768 + RANDOM) % 40000))
+    if [[ $used != *" $port "* ]]; then
+      echo "$port"
+      return 0
+    fi
+  done
+  return 1
+}
+
+# First line a server at 127.0.0.1:$1 sends, or nothing; never waits longer than $2 seconds.
+greeting() {
+  timeout "${2:-2}" bash -c 'exec 3<>"/dev/tcp/127.0.0.1/$1" && IFS= read -r line <&3 && printf "%s\n" "$line"' _ "$1" 2>/dev/null
+}
+
+# All descendants of a process id, deepest last.
+descendants() {
+  local kid
+  for kid in $(ps -o pid= --ppid "$1" 2>/dev/null); do
+    echo "$kid"
+    descendants "$kid"
+  done
+}
+
+# Sends TERM to a process and its descendants, waits up to $2 seconds (default 10), then KILL.
+stop_tree() {
+  local pid=$1 limit=${2:-10} pids p i
+  [ -n "$pid" ] || return 0
+  pids="$pid $(descendants "$pid")"
+  kill -TERM $pids 2>/dev/null
+  for ((i = 0; i < limit * 10; i++)); do
+    local alive=
+    for p in $pids; do kill -0 "$p" 2>/dev/null && alive=1; done
+    [ -z "$alive" ] && return 0
+    sleep 0.1
+  done
+  kill -KILL $pids 2>/dev/null
+  return 0
+}
+
+# Starts Xvfb on a display number it picks itself; sets XVFB_PID and XVFB_DISPLAY.
+# Xvfb reports the number only once it accepts clients, so no polling of the socket is needed.
+start_xvfb() {
+  local geometry=${1:-1280x800x24} fifo i
+  fifo=$(mktemp -u "${TMPDIR:-/tmp}/skimbar-xvfb.XXXXXX")
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 "$geometry" -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  XVFB_DISPLAY=
+  if ! read -r -t 20 XVFB_DISPLAY <"$fifo"; then XVFB_DISPLAY=; fi
+  rm -f "$fifo"
+  if [ -z "$XVFB_DISPLAY" ] || ! kill -0 "$XVFB_PID" 2>/dev/null; then
+    stop_tree "$XVFB_PID" 2
+    XVFB_PID=
+    return 1
+  fi
+  XVFB_DISPLAY=:$XVFB_DISPLAY
+}
+
+stop_xvfb() {
+  [ -n "${XVFB_PID:-}" ] && stop_tree "$XVFB_PID" 5
+  XVFB_PID=
+}
+
+# Wine settings every script uses: our own 32-bit prefix, quiet, and no prompts for the
+# optional .NET and HTML engines, which the program does not use.
+wine_env() {
+  export WINEPREFIX=${1:-$BUILD/wineprefix}
+  export WINEARCH=win32
+  export WINEDEBUG=${WINEDEBUG:--all}
+  export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+}
+
+wine_prefix_ready() { [ -f "$WINEPREFIX/.skimbar-ready" ]; }
+
+# Creates $WINEPREFIX: a 32-bit prefix whose default is a virtual desktop named "shell", so
+# every program gets a taskbar with a notification area on whatever X display it starts.
+make_wine_prefix() {
+  local log=$WINEPREFIX.log ok=1
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  # wineboot wants an X display for a few dialogs; a private Xvfb keeps it off the user's.
+  start_xvfb 1280x800x24 || { say "Xvfb does not start"; return 1; }
+  DISPLAY=$XVFB_DISPLAY timeout 300 wineboot -i >"$log" 2>&1 || ok=
+  if [ -n "$ok" ]; then
+    DISPLAY=$XVFB_DISPLAY timeout 60 wine reg add 'HKCU\Software\Wine\Explorer' \
+      /v Desktop /d shell /f >>"$log" 2>&1 || ok=
+    DISPLAY=$XVFB_DISPLAY timeout 60 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' \
+      /v shell /d 1280x800 /f >>"$log" 2>&1 || ok=
+  fi
+  stop_wine
+  stop_xvfb
+  if [ -z "$ok" ] || [ ! -f "$WINEPREFIX/system.reg" ]; then
+    tail -n 20 "$log" >&2
+    say "the wine prefix $WINEPREFIX could not be created (log: $log)"
+    return 1
+  fi
+  touch "$WINEPREFIX/.skimbar-ready"
+}
+
+# Ends the wine server of the current WINEPREFIX and every Windows process in it.
+stop_wine() {
+  [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ] || return 0
+  timeout 20 wineserver -k >/dev/null 2>&1
+  timeout 20 wineserver -w >/dev/null 2>&1
+  return 0
+}
