@@ -12,7 +12,8 @@ bool CreateDir(const std::string& path);
 bool DeleteFile(const std::string& path);
 // Whole file as bytes; nullopt when it cannot be read.
 std::optional<std::string> ReadFileBytes(const std::string& path);
-// Writes the whole file; false on failure. Atomic: a temporary file beside it replaces it.
+// Writes the whole file; false on failure. Atomic: a temporary file beside it replaces it, so
+// a crash leaves the old file or the new one. A read-only file is not replaced (false).
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 
 struct DirEntry {
@@ -24,7 +25,12 @@ struct DirEntry {
 // Entries of a folder matching a pattern with * and ? ("C:\x\Language\*.*"), as
 // FindFirstFile / FindNextFile give them ("." and ".." included where the platform has them).
 std::vector<DirEntry> ListDirectory(const std::string& pattern);
-// Tests: mark a file hidden or system (on POSIX kept beside the file, as the platform's
-// stand-in for attributes).
+// Tests: mark a file hidden or system; false when the file is missing or the mark cannot be
+// set. POSIX has no such attributes: a name starting with "." counts as hidden, and marks
+// set here are kept in the side file ".skimbar-attributes" of the file's folder (never
+// listed itself). A dot-file cannot be made visible.
 bool SetFileAttributesForTests(const std::string& path, bool hidden, bool system);
+// The * and ? matching of ListDirectory: without regard to case, and a trailing ".*" also
+// matches a name without extension ("*.*" matches every name).
+bool MatchesFileMask(const std::string& name, const std::string& mask);
 }  // namespace platform

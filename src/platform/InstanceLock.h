@@ -9,11 +9,15 @@ namespace platform {
 
 class TInstanceLock {
 public:
+    // Windows: CreateMutexW(nullptr, TRUE, name). POSIX: flock on a lock file in
+    // $XDG_RUNTIME_DIR (or /tmp) named after the user and the text. When the lock cannot be
+    // made at all, the process counts as the first (AlreadyExists false).
     explicit TInstanceLock(std::string name);
     ~TInstanceLock();  // releases the lock
     TInstanceLock(const TInstanceLock&) = delete;
     TInstanceLock& operator=(const TInstanceLock&) = delete;
-    // True when another process holds the lock already (CreateMutex + ERROR_ALREADY_EXISTS).
+    // True when another process holds the lock already (CreateMutex + ERROR_ALREADY_EXISTS);
+    // such a lock holds nothing.
     bool AlreadyExists() const { return FAlreadyExists; }
     const std::string& Name() const { return FName; }
 
@@ -24,9 +28,11 @@ private:
     std::unique_ptr<Impl> FImpl;
 };
 
-// POSIX stand-in for the broadcast wake-up: the holder listens on a local socket named
-// after the text; PostWake from another process makes PollWake return true once.
-// On Windows the wake-up is a registered window message broadcast by the UI layer.
+// Wake-up of the lock holder by a second process, with the same meaning on both platforms:
+// the holder keeps a TWakeListener named after the text; PostWake from any process makes its
+// PollWake return true once (several wake-ups before a poll count as one). PostWake without
+// a listener does nothing. POSIX: a local datagram socket beside the lock file; Windows: a
+// named auto-reset event (the UI layer may also broadcast its registered window message).
 void PostWake(const std::string& name);
 class TWakeListener {
 public:
@@ -34,7 +40,8 @@ public:
     ~TWakeListener();
     TWakeListener(const TWakeListener&) = delete;
     TWakeListener& operator=(const TWakeListener&) = delete;
-    bool PollWake();  // non-blocking
+    bool Listening() const;  // false when the listener could not be set up
+    bool PollWake();         // non-blocking
 
 private:
     struct Impl;

@@ -12,5 +12,11 @@ void SetExePathForTests(const std::string& path);
 // Folder part of a path with its trailing separator, file name part, extension change.
 std::string ExtractFilePath(const std::string& path);
 std::string ExtractFileName(const std::string& path);
+// A dot before the file name (a folder "a.b\x") is no extension; a name without a dot gets
+// the extension appended.
 std::string ChangeFileExt(const std::string& path, const std::string& ext);
+// Extension with its dot ("" when the name has none).
+std::string ExtractFileExt(const std::string& path);
+// ExtractFilePath(ExePath()): the executable's folder with its trailing separator.
+std::string ExeDir();
 }  // namespace platform

@@ -1,0 +1,138 @@
+#include "platform/Files.h"
+
+#include <algorithm>
+#include <atomic>
+
+#include "platform/win32/Wide.h"
+
+// windows.h maps DeleteFile onto DeleteFileW; ours is a function of its own.
+#undef DeleteFile
+
+namespace platform {
+
+using win32::Narrow;
+using win32::Widen;
+
+namespace {
+
+class THandle {
+public:
+    explicit THandle(HANDLE h) : FHandle(h) {}
+    ~THandle() { Close(); }
+    THandle(const THandle&) = delete;
+    THandle& operator=(const THandle&) = delete;
+    bool Valid() const { return FHandle != INVALID_HANDLE_VALUE && FHandle != nullptr; }
+    HANDLE Get() const { return FHandle; }
+    bool Close() {
+        if (!Valid()) return true;
+        const bool ok = CloseHandle(FHandle) != 0;
+        FHandle = INVALID_HANDLE_VALUE;
+        return ok;
+    }
+
+private:
+    HANDLE FHandle;
+};
+
+DWORD Attributes(const std::string& path) { return GetFileAttributesW(Widen(path).c_str()); }
+
+}  // namespace
+
+bool FileExists(const std::string& path) {
+    const DWORD a = Attributes(path);
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(const std::string& path) {
+    const DWORD a = Attributes(path);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool CreateDir(const std::string& path) { return CreateDirectoryW(Widen(path).c_str(), nullptr) != 0; }
+
+bool DeleteFile(const std::string& path) { return DeleteFileW(Widen(path).c_str()) != 0; }
+
+std::optional<std::string> ReadFileBytes(const std::string& path) {
+    THandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return std::nullopt;
+    std::string out;
+    LARGE_INTEGER size;
+    if (GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0 && size.QuadPart < 0x7fffffff)
+        out.reserve(static_cast<std::size_t>(size.QuadPart));
+    char buffer[65536];
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) return std::nullopt;
+        if (got == 0) break;
+        out.append(buffer, got);
+    }
+    return out;
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+    if (path.empty()) return false;
+    const std::wstring target = Widen(path);
+    const DWORD old = GetFileAttributesW(target.c_str());
+    if (old != INVALID_FILE_ATTRIBUTES && (old & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) return false;
+
+    static std::atomic<unsigned> counter{0};
+    const std::wstring temp =
+        target + L".~" + std::to_wstring(GetCurrentProcessId()) + L"." + std::to_wstring(counter++);
+    {
+        THandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.Valid()) return false;
+        bool ok = true;
+        std::size_t done = 0;
+        while (ok && done < bytes.size()) {
+            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+            DWORD written = 0;
+            ok = WriteFile(file.Get(), bytes.data() + done, chunk, &written, nullptr) && written == chunk;
+            done += written;
+        }
+        ok = ok && FlushFileBuffers(file.Get());
+        ok = file.Close() && ok;
+        if (!ok) {
+            DeleteFileW(temp.c_str());
+            return false;
+        }
+    }
+    if (!MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileW(temp.c_str());
+        return false;
+    }
+    // The replacement keeps the hidden and system marks of the file it replaced.
+    if (old != INVALID_FILE_ATTRIBUTES && (old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
+        SetFileAttributesW(target.c_str(), old);
+    return true;
+}
+
+std::vector<DirEntry> ListDirectory(const std::string& pattern) {
+    std::vector<DirEntry> entries;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(Widen(pattern).c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return entries;
+    do {
+        DirEntry e;
+        e.Name = Narrow(data.cFileName, wcslen(data.cFileName));
+        e.Directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        e.Hidden = (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+        e.System = (data.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM) != 0;
+        entries.push_back(std::move(e));
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return entries;
+}
+
+bool SetFileAttributesForTests(const std::string& path, bool hidden, bool system) {
+    const std::wstring w = Widen(path);
+    DWORD a = GetFileAttributesW(w.c_str());
+    if (a == INVALID_FILE_ATTRIBUTES) return false;
+    a &= ~(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NORMAL);
+    if (hidden) a |= FILE_ATTRIBUTE_HIDDEN;
+    if (system) a |= FILE_ATTRIBUTE_SYSTEM;
+    if (a == 0) a = FILE_ATTRIBUTE_NORMAL;
+    return SetFileAttributesW(w.c_str(), a) != 0;
+}
+
+}  // namespace platform
