@@ -130,3 +130,26 @@ stop_wine() {
   timeout 20 wineserver -w >/dev/null 2>&1
   return 0
 }
+
+# Counts a gtest run from its log and exit status; prints "PASSED FAILED". A crash, a hang
+# or a non-zero exit counts as at least one failure, and so does a skipped test.
+gtest_counts() {
+  local log=$1 rc=$2 p f s ok bad
+  p=$(grep -aE '^\[  PASSED  \] [0-9]+ tests?\.' "$log" | tail -n 1 | awk '{print $4}')
+  f=$(grep -aE '^\[  FAILED  \] [0-9]+ tests?,' "$log" | tail -n 1 | awk '{print $4}')
+  s=$(grep -aE '^\[  SKIPPED \] [0-9]+ tests?,' "$log" | tail -n 1 | awk '{print $4}')
+  if [ -n "$p" ]; then
+    f=${f:-0}
+    s=${s:-0}
+    # A skipped test did not show that anything works.
+    f=$((f + s))
+    ((rc != 0 && f == 0)) && f=1
+  else
+    # No summary: the binary crashed, hung or never started. What finished still counts.
+    ok=$(grep -acE '^\[       OK \] ' "$log")
+    bad=$(grep -aE '^\[  (FAILED  |SKIPPED )\] ' "$log" | grep -acvE '^\[  (FAILED  |SKIPPED )\] [0-9]+ tests?,')
+    p=$ok
+    f=$((bad + 1))
+  fi
+  echo "$p $f"
+}
