@@ -28,19 +28,30 @@ TDateTime NowUtc();
 TDateTime UnixToDateTime(std::int64_t seconds);
 std::int64_t DateTimeToUnix(TDateTime value);
 
-// Process-wide formats, set at start-up: ShortDateFormat ("d.m.yy") and ShortTimeFormat
-// (the locale's short time format, e.g. "HH:mm" or "h:mm tt").
+// Process-wide formats, set at start-up: ShortDateFormat ("d.m.yy", the default) and
+// ShortTimeFormat, the one format times are shown in (start-up sets it to the locale's
+// short time format, e.g. "HH:mm" or "h:mm tt"; default "hh:nn").
 void SetShortDateFormat(std::string format);
 void SetShortTimeFormat(std::string format);
 const std::string& ShortDateFormat();
 const std::string& ShortTimeFormat();
-// Formats with a pattern of d, dd, m, mm, yy, yyyy, h, hh, n/nn (minutes), m/mm after h
-// (minutes), s, ss, tt / am/pm, and quoted literals.
+// Texts of the "t"/"tt" and "ampm" markers (default "AM", "PM").
+void SetTimeAmPmStrings(std::string am, std::string pm);
+// Formats with a pattern of d, dd, ddd, dddd, ddddd (short date), m, mm, mmm, mmmm, yy,
+// yyyy, h/H, hh/HH, n/nn (minutes), m/mm after h (minutes), s, ss, z, zzz, c (short date,
+// then the time unless it is midnight), the markers t/tt (as the locale's formats write
+// them), am/pm, a/p, ampm (any marker makes the hours run 1..12), and quoted literals.
+// Letters are matched without regard to case; every other character is copied.
 std::string FormatDateTime(const std::string& pattern, TDateTime value);
-std::string DateToStr(TDateTime value);  // with ShortDateFormat
-std::string TimeToStr(TDateTime value);  // with ShortTimeFormat
+std::string DateToStr(TDateTime value);      // with ShortDateFormat
+std::string TimeToStr(TDateTime value);      // with ShortTimeFormat
+std::string DateTimeToStr(TDateTime value);  // date, and " " + time unless it is 00:00:00.000
 
 }  // namespace dt
 
-// Number formatting with a picture such as "######" or "#,##0.00".
+// Number formatting with a picture such as "######" or "#,##0.00": '0' a digit always
+// shown, '#' a digit shown when significant, '.' the decimal point, ',' thousands grouping,
+// quoted or other characters literal (before or after the digits), and sections
+// "positive;negative;zero". Rounds half away from zero on the decimal digits of the value;
+// a value that rounds to 0 shows no digit for '#' ("######" of 0.4 is "").
 std::string FormatFloat(const std::string& pattern, double value);

@@ -3,11 +3,24 @@
 // the log shows it, and the code address it was raised at (for the exception log).
 #include <cstdint>
 #include <exception>
+#include <initializer_list>
 #include <string>
+#include <type_traits>
+#include <utility>
+
+// The raise address is the return address of the (never inlined) Exception constructor.
+// Subclass constructors are forced inline so that this address lies in the code that
+// constructed the exception, the throw site, at every optimisation level. A subclass with
+// its own constructor marks it SKIMBAR_RAISE_INLINE and defines it in its header.
+#define SKIMBAR_RAISE_INLINE inline __attribute__((always_inline))
 
 class Exception : public std::exception {
 public:
-    explicit Exception(std::string message);
+    __attribute__((noinline)) explicit Exception(std::string message);
+    Exception(const Exception&) = default;
+    Exception(Exception&&) = default;
+    Exception& operator=(const Exception&) = default;
+    Exception& operator=(Exception&&) = default;
     ~Exception() override = default;
 
     const std::string& Message() const { return FMessage; }
@@ -25,11 +38,16 @@ private:
     std::uintptr_t FAddress = 0;
 };
 
-// Declares an exception class with its run-time class name.
+// Declares an exception class with its run-time class name and its base's constructors.
 #define SKIMBAR_EXCEPTION(Name, Base)                                                    \
     class Name : public Base {                                                           \
     public:                                                                              \
-        using Base::Base;                                                                \
+        template <class... A,                                                            \
+                  std::enable_if_t<std::is_constructible_v<Base, A&&...> &&              \
+                                       !(sizeof...(A) == 1 &&                            \
+                                         (std::is_base_of_v<Name, std::decay_t<A>> && ...)), \
+                                   int> = 0>                                             \
+        SKIMBAR_RAISE_INLINE explicit Name(A&&... args) : Base(std::forward<A>(args)...) {} \
         const char* ClassName() const override { return #Name; }                        \
     }
 
@@ -56,6 +74,7 @@ inline constexpr const char* SRegSetDataFailed = "Konnte Daten für '%s' nicht s
 inline constexpr const char* SListIndexError = "Listenindex überschreitet das Maximum (%d)";
 inline constexpr const char* SApplicationError = "Anwendungsfehler";
 inline constexpr const char* SExceptionInModule = "Exception %s in Modul %s bei %p.\n%s%s";
-// Replaces each %s / %d in turn with the given arguments (enough for the texts above).
+// Replaces each %s / %d / %p / %x in turn with the given arguments (already formatted
+// texts), "%%" with "%"; a missing argument gives an empty text.
 std::string Format(const char* pattern, std::initializer_list<std::string> args);
 }  // namespace rtl

@@ -1,0 +1,7 @@
+// The one entry point of the test programs (native and Windows).
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
