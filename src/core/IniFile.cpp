@@ -52,15 +52,17 @@ struct Line {
     std::string value;  // raw value, blanks stripped
 };
 
+// As the profile reader sees a line: "[name]" (up to the last "]") opens a section, a line
+// with "=" is a key, anything else is kept but ignored.
 void Classify(Line& l) {
-    std::string_view s = l.text;
-    std::string_view t = StripBlanks(s);
+    std::string_view t = StripBlanks(l.text);
     if (!t.empty() && t.front() == '[') {
-        const std::size_t close = t.find(']');
-        l.kind = Kind::Section;
-        l.name = std::string(StripBlanks(
-            t.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1)));
-        return;
+        const std::size_t close = t.rfind(']');
+        if (close != std::string_view::npos) {
+            l.kind = Kind::Section;
+            l.name = std::string(StripBlanks(t.substr(1, close - 1)));
+            return;
+        }
     }
     const std::size_t eq = t.find('=');
     if (eq == std::string_view::npos) {
@@ -120,28 +122,56 @@ bool SameName(std::string_view stored, const std::string& wanted) {
     return text::SameText(stored, StripBlanks(wanted));
 }
 
-// Index of the first "[section]" line, or -1.
-int FindSection(const Document& d, const std::string& section) {
-    for (std::size_t i = 0; i < d.lines.size(); ++i)
-        if (d.lines[i].kind == Kind::Section && SameName(d.lines[i].name, section))
-            return static_cast<int>(i);
-    return -1;
-}
+// The lines of a section: its "[name]" line (-1 for the lines before the first section,
+// which the empty name reaches) and its body [begin, end).
+struct Range {
+    bool found = false;
+    int header = -1;
+    std::size_t begin = 0, end = 0;
+};
 
-// One past the last line of the section starting at index s.
-std::size_t SectionEnd(const Document& d, std::size_t s) {
-    std::size_t i = s + 1;
+std::size_t BodyEnd(const Document& d, std::size_t from) {
+    std::size_t i = from;
     while (i < d.lines.size() && d.lines[i].kind != Kind::Section) ++i;
     return i;
 }
 
-int FindKey(const Document& d, int sec, const std::string& key) {
-    if (sec < 0) return -1;
-    const std::size_t end = SectionEnd(d, static_cast<std::size_t>(sec));
-    for (std::size_t i = static_cast<std::size_t>(sec) + 1; i < end; ++i)
+// The first section of that name: later ones of the same name are not seen.
+Range FindSection(const Document& d, const std::string& section) {
+    Range r;
+    if (StripBlanks(section).empty()) {
+        r.found = true;
+        r.end = BodyEnd(d, 0);
+        return r;
+    }
+    for (std::size_t i = 0; i < d.lines.size(); ++i)
+        if (d.lines[i].kind == Kind::Section && SameName(d.lines[i].name, section)) {
+            r.found = true;
+            r.header = static_cast<int>(i);
+            r.begin = i + 1;
+            r.end = BodyEnd(d, i + 1);
+            return r;
+        }
+    return r;
+}
+
+int FindKey(const Document& d, const Range& r, const std::string& key) {
+    if (!r.found) return -1;
+    for (std::size_t i = r.begin; i < r.end; ++i)
         if (d.lines[i].kind == Kind::Key && SameName(d.lines[i].name, key))
             return static_cast<int>(i);
     return -1;
+}
+
+// Key names as the section listing gives them: comment lines (";...") are left out.
+std::vector<std::string> KeyNames(const Document& d, const Range& r) {
+    std::vector<std::string> names;
+    if (!r.found) return names;
+    for (std::size_t i = r.begin; i < r.end; ++i) {
+        const Line& l = d.lines[i];
+        if (l.kind == Kind::Key && !(l.name.size() > 0 && l.name[0] == ';')) names.push_back(l.name);
+    }
+    return names;
 }
 
 std::string ValueOf(const Line& l) {
@@ -249,28 +279,24 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
                            const std::string& value) {
     Document d = Load(FFileName);
     const std::string eol = LineBreakOf(d);
-    const std::string cleanKey = OneLine(std::string(StripBlanks(key)));
-    const std::string entry = cleanKey + "=" + OneLine(value);
-    const int sec = FindSection(d, section);
-    if (sec < 0) {
+    const std::string entry = OneLine(std::string(StripBlanks(key))) + "=" + OneLine(value);
+    const Range r = FindSection(d, section);
+    if (!r.found) {
         // A last line without its line break gets one before the new section.
         if (!d.lines.empty() && d.lines.back().eol.empty()) d.lines.back().eol = eol;
         d.lines.push_back(MakeLine("[" + OneLine(std::string(StripBlanks(section))) + "]", eol));
         d.lines.push_back(MakeLine(entry, eol));
+    } else if (const int k = FindKey(d, r, key); k >= 0) {
+        // The key keeps its spelling in the file; only the value changes.
+        Line& l = d.lines[static_cast<std::size_t>(k)];
+        l.text = l.name + "=" + OneLine(value);
     } else {
-        const int k = FindKey(d, sec, key);
-        if (k >= 0) {
-            d.lines[static_cast<std::size_t>(k)].text = entry;
-        } else {
-            // After the section's last non-empty line, before the blank lines that part it
-            // from the next section.
-            std::size_t at = SectionEnd(d, static_cast<std::size_t>(sec));
-            while (at > static_cast<std::size_t>(sec) + 1 &&
-                   StripBlanks(d.lines[at - 1].text).empty())
-                --at;
-            if (d.lines[at - 1].eol.empty()) d.lines[at - 1].eol = eol;
-            d.lines.insert(d.lines.begin() + static_cast<std::ptrdiff_t>(at), MakeLine(entry, eol));
-        }
+        // After the section's last non-empty line, before the blank lines that part it from
+        // the next section.
+        std::size_t at = r.end;
+        while (at > r.begin && StripBlanks(d.lines[at - 1].text).empty()) --at;
+        if (at > 0 && d.lines[at - 1].eol.empty()) d.lines[at - 1].eol = eol;
+        d.lines.insert(d.lines.begin() + static_cast<std::ptrdiff_t>(at), MakeLine(entry, eol));
     }
     Save(FFileName, d);
 }
@@ -285,19 +311,34 @@ void TIniFile::WriteBool(const std::string& section, const std::string& key, boo
 
 void TIniFile::DeleteKey(const std::string& section, const std::string& key) {
     Document d = Load(FFileName);
-    const int k = FindKey(d, FindSection(d, section), key);
-    if (k < 0) return;
-    d.lines.erase(d.lines.begin() + k);
-    Save(FFileName, d);
+    const Range r = FindSection(d, section);
+    bool changed = false;
+    // Every line of that key goes, so that no later one shows through.
+    for (std::size_t i = r.end; r.found && i > r.begin; --i) {
+        const Line& l = d.lines[i - 1];
+        if (l.kind == Kind::Key && SameName(l.name, key)) {
+            d.lines.erase(d.lines.begin() + static_cast<std::ptrdiff_t>(i - 1));
+            changed = true;
+        }
+    }
+    if (changed) Save(FFileName, d);
 }
 
 void TIniFile::EraseSection(const std::string& section) {
     Document d = Load(FFileName);
     bool changed = false;
     // Every section of that name goes, so that none shows through afterwards.
-    for (int s = FindSection(d, section); s >= 0; s = FindSection(d, section)) {
-        const std::size_t end = SectionEnd(d, static_cast<std::size_t>(s));
-        d.lines.erase(d.lines.begin() + s, d.lines.begin() + static_cast<std::ptrdiff_t>(end));
+    for (Range r = FindSection(d, section); r.found; r = FindSection(d, section)) {
+        if (r.header < 0) {
+            // The lines before the first section: drop their keys only.
+            for (std::size_t i = r.end; i > 0; --i)
+                if (d.lines[i - 1].kind == Kind::Key) {
+                    d.lines.erase(d.lines.begin() + static_cast<std::ptrdiff_t>(i - 1));
+                    changed = true;
+                }
+            break;
+        }
+        d.lines.erase(d.lines.begin() + r.header, d.lines.begin() + static_cast<std::ptrdiff_t>(r.end));
         changed = true;
     }
     if (changed) Save(FFileName, d);
@@ -305,35 +346,29 @@ void TIniFile::EraseSection(const std::string& section) {
 
 bool TIniFile::SectionExists(const std::string& section) const {
     const Document d = Load(FFileName);
-    return FindSection(d, section) >= 0;
+    return !KeyNames(d, FindSection(d, section)).empty();
 }
 
 bool TIniFile::ValueExists(const std::string& section, const std::string& key) const {
     const Document d = Load(FFileName);
-    return FindKey(d, FindSection(d, section), key) >= 0;
+    for (const std::string& name : KeyNames(d, FindSection(d, section)))
+        if (SameName(name, key)) return true;
+    return false;
 }
 
 void TIniFile::ReadSection(const std::string& section, TStrings& keys) const {
     keys.Clear();
     const Document d = Load(FFileName);
-    const int sec = FindSection(d, section);
-    if (sec < 0) return;
-    const std::size_t end = SectionEnd(d, static_cast<std::size_t>(sec));
-    for (std::size_t i = static_cast<std::size_t>(sec) + 1; i < end; ++i)
-        if (d.lines[i].kind == Kind::Key) keys.Add(d.lines[i].name);
+    for (std::string& name : KeyNames(d, FindSection(d, section))) keys.Add(std::move(name));
 }
 
 void TIniFile::ReadSectionValues(const std::string& section, TStrings& values) const {
     values.Clear();
     const Document d = Load(FFileName);
-    const int sec = FindSection(d, section);
-    if (sec < 0) return;
-    const std::size_t end = SectionEnd(d, static_cast<std::size_t>(sec));
-    for (std::size_t i = static_cast<std::size_t>(sec) + 1; i < end; ++i) {
-        if (d.lines[i].kind != Kind::Key) continue;
+    const Range r = FindSection(d, section);
+    for (const std::string& name : KeyNames(d, r)) {
         // As a read of that key gives it: the first entry of a repeated key wins.
-        const std::string& name = d.lines[i].name;
-        const int k = FindKey(d, sec, name);
+        const int k = FindKey(d, r, name);
         values.Add(name + "=" + ValueOf(d.lines[static_cast<std::size_t>(k)]));
     }
 }

@@ -33,7 +33,7 @@ TEST_F(IniFileTest, WritesKeepOtherLinesAndOrder) {
     ini.WriteInteger("a", "X", 5);
     ini.WriteInteger("A", "z", 6);
     ini.WriteBool("C", "flag", true);
-    EXPECT_EQ(ReadBytes(file), "; comment\r\n[A]\r\nX=5\r\nz=6\r\n\r\n[B]\r\ny=2\r\n[C]\r\nflag=1\r\n");
+    EXPECT_EQ(ReadBytes(file), "; comment\r\n[A]\r\nx=5\r\nz=6\r\n\r\n[B]\r\ny=2\r\n[C]\r\nflag=1\r\n");
 }
 
 TEST_F(IniFileTest, IntegerAndBooleanEncodings) {
