@@ -4,12 +4,19 @@
 #include <string>
 #include <vector>
 
+// windows.h maps DeleteFile onto DeleteFileW. Included before this header, the mapping is
+// dropped; included after it, calls land on the DeleteFileW forwarder below.
+#ifdef DeleteFile
+#undef DeleteFile
+#endif
+
 namespace platform {
 bool FileExists(const std::string& path);       // a file, not a folder
 bool DirectoryExists(const std::string& path);
 // Creates one folder level (CreateDirectory without security attributes); false on failure.
 bool CreateDir(const std::string& path);
 bool DeleteFile(const std::string& path);
+inline bool DeleteFileW(const std::string& path) { return DeleteFile(path); }
 // Whole file as bytes; nullopt when it cannot be read.
 std::optional<std::string> ReadFileBytes(const std::string& path);
 // Writes the whole file; false on failure. Atomic: a temporary file beside it replaces it, so

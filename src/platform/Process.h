@@ -2,6 +2,11 @@
 #include <string>
 #include <vector>
 
+// windows.h maps ExpandEnvironmentStrings onto its W form: see DeleteFile in Files.h.
+#ifdef ExpandEnvironmentStrings
+#undef ExpandEnvironmentStrings
+#endif
+
 namespace platform {
 // Starts a command line (program and arguments in one string) as WinExec does; the result is
 // 32 or more on success, an error code below 32 otherwise (2: file not found, 3: path not
@@ -13,6 +18,7 @@ unsigned WinExec(const std::string& commandLine, int showCommand);
 // %NAME% references replaced by the environment's values; unknown ones and a lone "%" are
 // kept as they stand. Names compare without regard to case, as on Windows.
 std::string ExpandEnvironmentStrings(const std::string& text);
+inline std::string ExpandEnvironmentStringsW(const std::string& text) { return ExpandEnvironmentStrings(text); }
 // The process's command-line arguments after the program name.
 int ParamCount();
 std::string ParamStr(int index);  // 0: the program (the executable's path); "" out of range

@@ -4,6 +4,7 @@ namespace platform {
 
 namespace {
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsField(char c) { return c == 'H' || c == 'h' || c == 'm' || c == 's' || c == 't'; }
 }  // namespace
 
 std::string TimeFormatFromWindows(const std::string& picture, bool dropSeconds) {
@@ -18,7 +19,7 @@ std::string TimeFormatFromWindows(const std::string& picture, bool dropSeconds) 
         const char c = picture[i];
         std::size_t run = 1;
         while (i + run < picture.size() && picture[i + run] == c) ++run;
-        if (c == 'H' || c == 'h' || c == 'm' || c == 's' || c == 't') {
+        if (IsField(c)) {
             if (c == 's' && dropSeconds) {
                 pendingSeparator.clear();  // "HH:mm:ss" loses ":ss"
             } else {
@@ -55,10 +56,14 @@ std::string TimeFormatFromWindows(const std::string& picture, bool dropSeconds) 
             continue;
         }
         // Letters would be pattern letters to the program: keep them literal.
-        if (IsAsciiLetter(c))
-            pendingSeparator += "\"" + std::string(run, c) + "\"";
-        else
-            pendingSeparator.append(run, c);
+        if (IsAsciiLetter(c)) {
+            std::size_t end = i;
+            while (end < picture.size() && IsAsciiLetter(picture[end]) && !IsField(picture[end])) ++end;
+            pendingSeparator += "\"" + picture.substr(i, end - i) + "\"";
+            i = end;
+            continue;
+        }
+        pendingSeparator.append(run, c);
         i += run;
     }
     flush();

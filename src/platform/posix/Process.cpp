@@ -97,9 +97,9 @@ std::string ExpandEnvironmentStrings(const std::string& s) {
             out += *value;
             i = close + 1;
         } else {
-            // Unknown: the text stays, and the closing "%" may open the next reference.
-            out.append(s, open, close - open);
-            i = close;
+            // Unknown: the reference stays as it stands, closing "%" included.
+            out.append(s, open, close - open + 1);
+            i = close + 1;
         }
     }
     out.append(s, i, std::string::npos);

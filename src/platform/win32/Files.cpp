@@ -5,7 +5,7 @@
 
 #include "platform/win32/Wide.h"
 
-// windows.h maps DeleteFile onto DeleteFileW; ours is a function of its own.
+// Ours, not the macro of windows.h; the Win32 calls are named with "::".
 #undef DeleteFile
 
 namespace platform {
@@ -14,6 +14,9 @@ using win32::Narrow;
 using win32::Widen;
 
 namespace {
+
+constexpr int kReplaceAttempts = 50;
+constexpr DWORD kReplaceRetryMs = 10;
 
 class THandle {
 public:
@@ -50,7 +53,7 @@ bool DirectoryExists(const std::string& path) {
 
 bool CreateDir(const std::string& path) { return CreateDirectoryW(Widen(path).c_str(), nullptr) != 0; }
 
-bool DeleteFile(const std::string& path) { return DeleteFileW(Widen(path).c_str()) != 0; }
+bool DeleteFile(const std::string& path) { return ::DeleteFileW(Widen(path).c_str()) != 0; }
 
 std::optional<std::string> ReadFileBytes(const std::string& path) {
     THandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -93,13 +96,20 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
         ok = ok && FlushFileBuffers(file.Get());
         ok = file.Close() && ok;
         if (!ok) {
-            DeleteFileW(temp.c_str());
+            ::DeleteFileW(temp.c_str());
             return false;
         }
     }
-    if (!MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileW(temp.c_str());
-        return false;
+    // A reader that holds the file for a moment (ours share deletion, others may not) makes
+    // the replacement fail briefly: retry for a bounded time.
+    for (int attempt = 0;; ++attempt) {
+        if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) break;
+        const DWORD err = GetLastError();
+        if (attempt >= kReplaceAttempts || (err != ERROR_ACCESS_DENIED && err != ERROR_SHARING_VIOLATION)) {
+            ::DeleteFileW(temp.c_str());
+            return false;
+        }
+        Sleep(kReplaceRetryMs);
     }
     // The replacement keeps the hidden and system marks of the file it replaced.
     if (old != INVALID_FILE_ATTRIBUTES && (old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))

@@ -8,7 +8,7 @@
 
 #include <shellapi.h>
 
-// windows.h maps ExpandEnvironmentStrings onto the W form; ours is a function of its own.
+// Ours, not the macro of windows.h; the Win32 call is named with "::".
 #undef ExpandEnvironmentStrings
 
 namespace platform {
@@ -43,10 +43,10 @@ std::vector<std::string> Arguments() {
 
 std::string ExpandEnvironmentStrings(const std::string& text) {
     const std::wstring source = Widen(text);
-    DWORD size = ExpandEnvironmentStringsW(source.c_str(), nullptr, 0);
+    DWORD size = ::ExpandEnvironmentStringsW(source.c_str(), nullptr, 0);
     for (int attempt = 0; attempt < 4 && size > 0; ++attempt) {
         std::wstring buffer(size, L'\0');
-        const DWORD got = ExpandEnvironmentStringsW(source.c_str(), buffer.data(), size);
+        const DWORD got = ::ExpandEnvironmentStringsW(source.c_str(), buffer.data(), size);
         if (got == 0) break;
         if (got <= size) return Narrow(buffer.c_str(), wcslen(buffer.c_str()));
         size = got;  // the environment changed in between
