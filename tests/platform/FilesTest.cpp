@@ -95,6 +95,9 @@ TEST_F(WholeFileTest, ReadersNeverSeeAHalfWrittenFile) {
             const auto got = platform::ReadFileBytes(file);
             ++reads;
             if (!got || (*got != a && *got != b)) ++torn;
+            // Give the writer a moment with the file closed: Windows replaces a file that is
+            // open only after its readers let go.
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     });
     int failedWrites = 0;

@@ -65,12 +65,17 @@ bool WriteNative(std::string target, const std::string& bytes) {
     // A read-only file stays as it is, as on Windows; rename would replace it regardless.
     if (exists && ::access(target.c_str(), W_OK) != 0) return false;
 
+    // A dot-name: a temporary file left by a crash counts as hidden in listings.
     static std::atomic<unsigned> counter{0};
     const std::string folder = FolderOf(target);
-    const std::string temp = folder + "/." + NameOf(target) + ".~" + std::to_string(::getpid()) + "." +
-                             std::to_string(counter++);
     const mode_t mode = exists ? (st.st_mode & 07777) : 0666;
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = folder + "/." + NameOf(target) + ".~" + std::to_string(::getpid()) + "." + std::to_string(counter++);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd < 0 && errno != EEXIST) return false;
+    }
     if (fd < 0) return false;
     bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
     if (exists) (void)::fchmod(fd, mode);  // open() applied the umask

@@ -69,7 +69,8 @@ struct TInstanceLock::Impl {
 
 TInstanceLock::TInstanceLock(std::string name) : FName(std::move(name)), FImpl(std::make_unique<Impl>()) {
     const std::string path = BaseName(FName) + ".lock";
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // Never through a link another user may have planted in /tmp.
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) return;  // no lock at all: run as the first instance
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
         FImpl->Fd = fd;

@@ -15,7 +15,7 @@ using win32::Widen;
 
 namespace {
 
-constexpr int kReplaceAttempts = 50;
+constexpr int kReplaceAttempts = 100;
 constexpr DWORD kReplaceRetryMs = 10;
 
 class THandle {
@@ -79,11 +79,18 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
     const DWORD old = GetFileAttributesW(target.c_str());
     if (old != INVALID_FILE_ATTRIBUTES && (old & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) return false;
 
+    // The temporary file is hidden, so a crash that leaves it behind does not add an entry
+    // to a folder listing that skips hidden files (the language files).
     static std::atomic<unsigned> counter{0};
-    const std::wstring temp =
-        target + L".~" + std::to_wstring(GetCurrentProcessId()) + L"." + std::to_wstring(counter++);
+    std::wstring temp;
+    HANDLE created = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < 100 && created == INVALID_HANDLE_VALUE; ++attempt) {
+        temp = target + L".~" + std::to_wstring(GetCurrentProcessId()) + L"." + std::to_wstring(counter++);
+        created = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
+        if (created == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return false;
+    }
     {
-        THandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        THandle file(created);
         if (!file.Valid()) return false;
         bool ok = true;
         std::size_t done = 0;
@@ -111,9 +118,9 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
         }
         Sleep(kReplaceRetryMs);
     }
-    // The replacement keeps the hidden and system marks of the file it replaced.
-    if (old != INVALID_FILE_ATTRIBUTES && (old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
-        SetFileAttributesW(target.c_str(), old);
+    // The file takes the attributes of the one it replaced (hidden and system marks kept),
+    // not the temporary file's.
+    SetFileAttributesW(target.c_str(), old != INVALID_FILE_ATTRIBUTES ? old : FILE_ATTRIBUTE_ARCHIVE);
     return true;
 }
 
