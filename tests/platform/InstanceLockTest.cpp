@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <memory>
 #include <thread>
 
 #include "platform/InstanceLock.h"
@@ -105,6 +107,32 @@ TEST_F(CrossProcessTest, SecondProcessWakesTheFirst) {
     // The wake-up was sent before the child wrote its marker.
     EXPECT_TRUE(listener.PollWake());
     EXPECT_FALSE(listener.PollWake());
+}
+
+TEST_F(CrossProcessTest, ListenerOfAnEndedProcessIsReplaced) {
+    // The child ends without tidying up, as a crash would.
+    const std::string name = UniqueName("crashed");
+    ASSERT_EQ(RunChild("PlatformChild.DISABLED_ListenAndVanish", name), std::string("listening"));
+    // Its process may take a moment to end after writing the marker.
+    platform::TWakeListener* listener = nullptr;
+    std::unique_ptr<platform::TWakeListener> owner;
+    const auto end = std::chrono::steady_clock::now() + platformtest::kChildTimeout;
+    while (!listener && std::chrono::steady_clock::now() < end) {
+        owner = std::make_unique<platform::TWakeListener>(name);
+        if (owner->Listening()) listener = owner.get();
+        else std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_NE(listener, nullptr);
+    platform::PostWake(name);
+    EXPECT_TRUE(listener->PollWake());
+}
+
+TEST(PlatformChild, DISABLED_ListenAndVanish) {
+    const std::string marker = GetEnv(platformtest::kChildMarker);
+    ASSERT_FALSE(marker.empty());
+    auto* listener = new platform::TWakeListener(GetEnv(platformtest::kChildName));
+    ASSERT_TRUE(platform::WriteFileBytes(marker, listener->Listening() ? "listening" : "not listening"));
+    std::_Exit(0);  // no destructor runs
 }
 
 TEST(PlatformChild, DISABLED_ProbeLock) {
