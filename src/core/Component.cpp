@@ -51,6 +51,16 @@ TComponent::TComponent(TComponent* owner) {
     }
 }
 
+void TComponent::operator delete(TComponent* p, std::destroying_delete_t) {
+    void* memory = dynamic_cast<void*>(p);
+    if (!p->Has(csDestroying)) {
+        p->Include(csDestroying);
+        p->BeforeDestruction();
+    }
+    p->~TComponent();
+    ::operator delete(memory);
+}
+
 TComponent::~TComponent() {
     Include(csDestroying);
     // Tell those that asked, then free what we own, last first.

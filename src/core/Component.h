@@ -3,6 +3,7 @@
 // components that own and free each other.
 #include <cstdint>
 #include <functional>
+#include <new>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -121,6 +122,12 @@ public:
     // (csLoading | csReading) until its owner's EndReading.
     explicit TComponent(TComponent* owner);
     ~TComponent() override;  // frees the owned components, last inserted first
+    // Runs on the complete object before any destructor, for every delete of a component:
+    // a control destroys its windows here, so its own WMDestroy override still runs.
+    virtual void BeforeDestruction() {}
+    // Deleting a component runs BeforeDestruction first (destroying delete), then the
+    // destructors. Components are single-inheritance heap objects.
+    void operator delete(TComponent* p, std::destroying_delete_t);
     TComponent(const TComponent&) = delete;
     TComponent& operator=(const TComponent&) = delete;
 

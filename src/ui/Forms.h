@@ -1,0 +1,228 @@
+#pragma once
+// Forms, the screen and the application object.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/Exception.h"
+#include "ui/Controls.h"
+
+class TButton;
+class TTimer;
+
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow };
+enum TPosition { poDesigned, poDefault, poScreenCenter, poMainFormCenter };
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+
+struct TMonitor {
+    int Left = 0, Top = 0, Width = 0, Height = 0;
+};
+
+// A top-level window. Built in code the way a design is read: the derived constructor calls
+// BeginReading(), creates its components with their design values, then EndDesign(), which
+// ends the reading (Loaded of every component, then of the form) and runs OnCreate.
+class TCustomForm : public TWinControl {
+    SKIMBAR_CLASS(TCustomForm)
+public:
+    explicit TCustomForm(TComponent* owner);
+    ~TCustomForm() override;
+    void BeforeDestruction() override;
+    TNativeKind NativeKind() const override { return TNativeKind::Form; }
+
+    TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TFormBorderStyle style);
+    TPosition Position() const { return FPosition; }
+    void SetPosition(TPosition p) { FPosition = p; }
+    int ClientWidth() const override;
+    int ClientHeight() const override;
+    TMonitor Monitor() const;
+    TWindowState WindowState() const;
+    void SetWindowState(TWindowState state);
+
+    // Topmost or not: SetWindowPos with HWND_TOPMOST / HWND_NOTOPMOST, no move, no size,
+    // no activation.
+    void SetTopMost(bool topMost);
+    void SetWindowPos(std::intptr_t insertAfter, unsigned flags);
+
+    void Show();
+    // Runs a nested message loop until ModalResult is set (timers go on firing); other forms
+    // are disabled meanwhile. Returns the modal result.
+    TModalResult ShowModal();
+    // Asks OnCloseQuery, then OnClose: hides the form (the main form ends the application);
+    // a modal form gets ModalResult mrCancel.
+    void Close();
+    bool CloseQuery();
+    void Release();  // frees the form once the current message is done
+    TModalResult ModalResult() const { return FModalResult; }
+    void SetModalResult(TModalResult r) { FModalResult = r; }
+    bool Modal() const { return FModal; }
+    void BringToFront();
+
+    TWinControl* ActiveControl() const { return FActiveControl; }
+    void SetActiveControl(TWinControl* control);
+    // Runs the accelerator key of the form's controls (labels focus their FocusControl).
+    bool DialogChar(char32_t key);
+    // Enter and Escape: the default and the cancel button.
+    bool DialogKey(bool enter);
+    TButton* DefaultButton() const;
+    TButton* CancelButton() const;
+
+    TNotifyEvent OnCreate, OnDestroy, OnShow, OnHide, OnActivate, OnDeactivate;
+    TCloseEvent OnClose;
+    TCloseQueryEvent OnCloseQuery;
+
+    void EndDesign();
+    virtual void DoCreate();
+    virtual void DoDestroy();
+    bool Created() const { return FCreated; }
+
+    // Backend: the user asked to close (close box, Alt+F4).
+    void NotifyCloseRequest();
+    void NotifyActivate(bool active);
+
+protected:
+    void VisibleChanged() override;
+    void TextChanged() override;
+    void CreateHandle() override;
+    void HandleCreated() override;
+    virtual void DoShow();
+    virtual void DoHide();
+    virtual void DoClose(TCloseAction& action);
+
+private:
+    TFormBorderStyle FBorderStyle = bsSizeable;
+    TPosition FPosition = poDesigned;
+    TModalResult FModalResult = mrNone;
+    bool FModal = false;
+    bool FCreated = false;
+    bool FDestroyed = false;
+    TWinControl* FActiveControl = nullptr;
+    TWindowState FPendingState = wsNormal;
+};
+
+class TForm : public TCustomForm {
+    SKIMBAR_CLASS(TForm)
+public:
+    explicit TForm(TComponent* owner) : TCustomForm(owner) {}
+};
+
+class TScreen : public TComponent {
+    SKIMBAR_CLASS(TScreen)
+public:
+    explicit TScreen(TComponent* owner);
+    ~TScreen() override;
+    int Width() const;   // primary monitor
+    int Height() const;
+    TMonitor MonitorFor(const TWinControl* form) const;
+    // The screen cursor: crDefault lets each control show its own.
+    TCursor Cursor() const { return FCursor; }
+    void SetCursor(TCursor cursor);
+    TPoint CursorPos() const;
+    int FormCount() const { return static_cast<int>(FForms.size()); }
+    TCustomForm* Forms(int index) const { return FForms.at(static_cast<std::size_t>(index)); }
+    TCustomForm* ActiveForm() const { return FActiveForm; }
+    TWinControl* ActiveControl() const;
+
+private:
+    friend class TCustomForm;
+    TCursor FCursor = crDefault;
+    std::vector<TCustomForm*> FForms;
+    TCustomForm* FActiveForm = nullptr;
+};
+
+using TExceptionEvent = std::function<void(TObject* Sender, Exception& E)>;
+
+// Thrown by the headless backend when a loop has nothing left to wait for; it passes through
+// every exception handler so that a test ends instead of hanging.
+struct TLoopStall {
+    std::string Reason;
+};
+
+class TApplication : public TComponent {
+    SKIMBAR_CLASS(TApplication)
+public:
+    explicit TApplication(TComponent* owner);
+    ~TApplication() override;
+    void BeforeDestruction() override;
+
+    void Initialize();
+    const std::string& Title() const { return FTitle; }
+    void SetTitle(const std::string& title) { FTitle = title; }
+    bool ShowMainForm() const { return FShowMainForm; }
+    void SetShowMainForm(bool v) { FShowMainForm = v; }
+    TCustomForm* MainForm() const { return FMainForm; }
+    // Creates a form owned by the application; the first one becomes the main form.
+    template <class T>
+    void CreateForm(T*& reference) {
+        T* form = new T(this);
+        reference = form;
+        if (!FMainForm) FMainForm = form;
+    }
+    void SetMainForm(TCustomForm* form) { FMainForm = form; }
+
+    // Shows the main form (unless ShowMainForm is false) and runs the message loop until
+    // Terminate (closing the main form terminates).
+    void Run();
+    void Terminate();
+    bool Terminated() const { return FTerminated; }
+    // Takes and dispatches every queued message.
+    void ProcessMessages();
+    // Takes one message, waiting for it, and dispatches it; exceptions go to HandleException.
+    void HandleMessage();
+    // OnMessage first; unless it sets Handled, the message is dispatched.
+    bool ProcessMessage();
+
+    void Restore();
+    void Minimize();
+
+    // Called inside a catch block: abort exceptions vanish, others go to OnException or,
+    // without one, to ShowException; objects that are not exceptions get the runtime's box.
+    void HandleException(TObject* sender);
+    void ShowException(const Exception& e);
+    int MessageBox(const std::string& text, const std::string& caption, unsigned flags);
+
+    TExceptionEvent OnException;
+    TMessageEvent OnMessage;
+    TNotifyEvent OnIdle;
+
+    // Hints: the control under the mouse shows its hint after HintPause ms.
+    int HintPause() const { return FHintPause; }
+    void SetHintPause(int ms) { FHintPause = ms; }
+    int HintHidePause() const { return FHintHidePause; }
+    void SetHintHidePause(int ms) { FHintHidePause = ms; }
+    const std::string& CurrentHint() const { return FShownHint; }
+    void CancelHint();
+    // Backend: the mouse is over control (null: over nothing of ours).
+    void NotifyHintControl(TControl* control);
+    void ControlDestroying(TControl* control);
+    // Frees released forms (after each message).
+    void DoReleases();
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    void HintTimerFired();
+    std::string FTitle;
+    bool FShowMainForm = true;
+    bool FTerminated = false;
+    bool FRunning = false;
+    TCustomForm* FMainForm = nullptr;
+    int FHintPause = 500;
+    int FHintHidePause = 2500;
+    TTimer* FHintTimer = nullptr;
+    TControl* FHintControl = nullptr;
+    bool FHintShown = false;
+    std::string FShownHint;
+    std::vector<TCustomForm*> FReleased;
+    friend class TCustomForm;
+};
+
+extern TApplication* Application;
+extern TScreen* Screen;
+
+namespace ui {
+// Runs fn; any exception it throws goes to Application->HandleException(sender). Every
+// entry from a window procedure, timer or menu into framework or program code uses it.
+void SafeCall(TObject* sender, const std::function<void()>& fn);
+}  // namespace ui
