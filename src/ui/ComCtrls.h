@@ -41,7 +41,7 @@ public:
     // Backend / tests: an arrow was pressed.
     void NotifyArrow(TUDBtnType button);
 
-protected:
+public:
     void Notification(TComponent* component, TOperation operation) override;
     void Loaded() override;
 

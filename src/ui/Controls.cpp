@@ -387,6 +387,8 @@ TWinControl::TWinControl(TComponent* owner) : TControl(owner) {
 }
 
 TWinControl::~TWinControl() {
+    // Normally gone in BeforeDestruction; this covers objects that were not deleted.
+    if (FHandle) DestroyHandle();
     // Child controls go with their parent, windowed ones last first, then the others.
     while (!FWinControls.empty()) delete FWinControls.back();
     while (!FControls.empty()) delete FControls.back();

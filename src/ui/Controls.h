@@ -147,10 +147,11 @@ public:
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
 
-protected:
     void Loaded() override;
     void SetName(const std::string& name) override;
     void Notification(TComponent* component, TOperation operation) override;
+
+protected:
     // Hooks.
     virtual void TextChanged();
     virtual void BoundsChanged(const TRect& old);
@@ -256,8 +257,9 @@ public:
     ui::THandle RawHandle() const { return FHandle; }
     void SetRawHandle(ui::THandle h) { FHandle = h; }
 
-protected:
     void Loaded() override;
+
+protected:
     void BoundsChanged(const TRect& old) override;
     void VisibleChanged() override;
     void EnabledChanged() override;

@@ -198,7 +198,7 @@ public:
     // Frees released forms (after each message).
     void DoReleases();
 
-protected:
+public:
     void Notification(TComponent* component, TOperation operation) override;
 
 private:

@@ -59,7 +59,7 @@ public:
     // digit); captions that already have one keep it unless it is taken at that level.
     void RethinkHotkeys();
 
-protected:
+public:
     void Notification(TComponent* component, TOperation operation) override;
 
     // Stored predicates: false while the linked action supplies the value.
@@ -116,7 +116,7 @@ public:
     }
     TNotifyEvent OnPopup;
 
-protected:
+public:
     void Notification(TComponent* component, TOperation operation) override;
 
 private:

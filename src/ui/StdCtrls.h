@@ -22,11 +22,12 @@ public:
     void Paint(TCanvas& canvas) override;
     void AdjustBounds();
 
+public:
+    void Loaded() override;
+    void Notification(TComponent* component, TOperation operation) override;
 protected:
     void TextChanged() override;
     void FontChanged() override;
-    void Loaded() override;
-    void Notification(TComponent* component, TOperation operation) override;
 
 private:
     bool FAutoSize = true;

@@ -32,7 +32,7 @@ struct TPaintOp {
     enum Kind { Fill, Text, Image } What;
     TRect Rect;          // device (host) coordinates, clipped
     TColor Color = 0;    // fill colour or text colour
-    std::string Text;    // text shown
+    std::string Shown;   // text shown
 };
 
 struct TMessageBoxCall {
