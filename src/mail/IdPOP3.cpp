@@ -1,0 +1,96 @@
+#include "mail/IdPOP3.h"
+
+#include "core/Text.h"
+
+SKIMBAR_CLASS_INFO(TIdPOP3, TIdMessageClient,
+                   props::Text<TIdPOP3>("Password", &TIdPOP3::Password, &TIdPOP3::SetPassword),
+                   props::Text<TIdPOP3>("UserId", &TIdPOP3::UserId, &TIdPOP3::SetUserId))
+
+namespace {
+constexpr std::int16_t kOk = 1;
+
+// Copy(s, index, count) with a 1-based index; out-of-range parts give less or nothing.
+std::string Copy(const std::string& s, long long index, long long count) {
+    if (index < 1) index = 1;
+    if (count <= 0 || index > static_cast<long long>(s.size())) return std::string();
+    return s.substr(static_cast<std::size_t>(index - 1), static_cast<std::size_t>(count));
+}
+}  // namespace
+
+int StatReplyCount(const std::string& reply) {
+    if (reply.empty()) return 0;
+    const long long length = static_cast<long long>(reply.size());
+    const std::string t = Copy(reply, 5, length - 5);
+    const std::size_t blank = t.find(' ');
+    return text::StrToInt(blank == std::string::npos ? std::string() : t.substr(0, blank));
+}
+
+int ListReplySize(const std::string& reply) {
+    if (reply.empty()) return -1;
+    const long long length = static_cast<long long>(reply.size());
+    const std::string r = Copy(reply, 5, length - 4);
+    const std::size_t blank = r.find(' ');
+    const std::string size = blank == std::string::npos ? r : r.substr(blank + 1);
+    return text::StrToIntDef(size, -1);
+}
+
+TIdPOP3::TIdPOP3(TComponent* owner) : TIdMessageClient(owner) { FPort = 110; }
+
+void TIdPOP3::Connect() {
+    // Checked before anything goes out: a line break would add a command of its own.
+    CheckNoLineBreak(FHost, "host name");
+    CheckNoLineBreak(FUserId, "user name");
+    CheckNoLineBreak(FPassword, "password");
+    TIdMessageClient::Connect();
+    try {
+        ReadReply();
+        CheckReply(FReplyCode, {kOk});
+        SendCommand("USER " + FUserId, kOk);
+        SendCommand("PASS " + FPassword, kOk);
+    } catch (...) {
+        Disconnect();  // its own exception, if any, replaces the first
+        throw;
+    }
+}
+
+int TIdPOP3::CountMessages() {
+    SendCommand("STAT", kOk);
+    return StatReplyCount(LastReplyLine());
+}
+
+bool TIdPOP3::FetchHeader(int messageNumber, TIdMessage& message) {
+    try {
+        SendCommand("TOP " + text::IntToStr(messageNumber) + " 0", kOk);
+        if (ReadHeaderBlock(message, std::string())) return true;
+        std::string line;
+        do {
+            line = ReadLine();
+        } while (line.empty() && !ReadLineTimedOut());
+        if (line == ".") return true;
+        // Lines the server sent beyond the header belong to this reply: skip them, so that
+        // the next command reads its own reply.
+        while (line != "." && !ReadLineTimedOut()) line = ReadLine();
+        return false;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+int TIdPOP3::FetchMessageSize(int messageNumber) {
+    try {
+        SendCommand("LIST " + text::IntToStr(messageNumber), kOk);
+        return ListReplySize(LastReplyLine());
+    } catch (const std::exception&) {
+        return -1;
+    }
+}
+
+void TIdPOP3::Disconnect() {
+    try {
+        WriteLine("Quit");
+    } catch (...) {
+        DisconnectSocket();
+        throw;
+    }
+    DisconnectSocket();
+}

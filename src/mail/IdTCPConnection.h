@@ -1,0 +1,249 @@
+#pragma once
+// Blocking, line-oriented TCP client: connect, lines cut from an input buffer, command
+// lines with their replies, blocks of lines up to a delimiter, and the socket stack.
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/Strings.h"
+#include "mail/IdGlobal.h"
+#include "platform/Socket.h"
+
+// Every limit of the network layer, in one place. A silent server or a flood of bytes ends
+// in an exception instead of a frozen program or an exhausted memory.
+namespace IdLimits {
+inline constexpr int ConnectTimeoutMs = 30000;  // connect
+inline constexpr int ReadTimeoutMs = 60000;     // each wait for data
+inline constexpr std::size_t MaxLineLength = 1u << 20;    // bytes buffered without a line end
+inline constexpr std::size_t MaxCaptureSize = 16u << 20;  // bytes of one block of lines
+}  // namespace IdLimits
+
+// Time-out arguments: milliseconds, or one of these.
+inline constexpr int IdTimeoutDefault = -1;
+inline constexpr int IdTimeoutInfinite = -2;
+
+namespace idtext {
+inline constexpr const char* RSConnectionClosedGracefully = "Connection Closed Gracefully.";
+inline constexpr const char* RSAlreadyConnected = "Already connected.";
+inline constexpr const char* RSCannotAllocateSocket = "Cannot allocate socket.";
+inline constexpr const char* RSCouldNotBindSocket = "Could not bind socket. Address and port are already in use.";
+inline constexpr const char* RSWinsockInitializationError = "Winsock Initialization Error.";
+inline constexpr const char* RSWinsockCanNotLoad = "%s could not be loaded.";
+inline constexpr const char* RSWinsockLibrary = "wsock32.dll";
+inline constexpr const char* RSNotEnoughDataInBuffer = "Not enough data in buffer.";
+inline constexpr const char* RSObjectTypeNotSupported = "Object type not supported.";
+inline constexpr const char* RSLineTooLong = "Line longer than 1048576 bytes received; connection closed.";
+inline constexpr const char* RSReplyTooLong = "Reply longer than 16777216 bytes received; connection closed.";
+}  // namespace idtext
+
+SKIMBAR_EXCEPTION(EIdSilentException, EIdException);
+SKIMBAR_EXCEPTION(EIdConnClosedGracefully, EIdSilentException);
+SKIMBAR_EXCEPTION(EIdAlreadyConnected, EIdException);
+SKIMBAR_EXCEPTION(EIdInvalidSocket, EIdException);
+SKIMBAR_EXCEPTION(EIdSocketHandleError, EIdException);
+SKIMBAR_EXCEPTION(EIdCouldNotBindSocket, EIdSocketHandleError);
+SKIMBAR_EXCEPTION(EIdStackError, EIdException);
+SKIMBAR_EXCEPTION(EIdStackInitializationFailed, EIdStackError);
+SKIMBAR_EXCEPTION(EIdStackCanNotLoadWinsock, EIdException);
+SKIMBAR_EXCEPTION(EIdTCPConnectionError, EIdException);
+SKIMBAR_EXCEPTION(EIdNotEnoughDataInBuffer, EIdTCPConnectionError);
+SKIMBAR_EXCEPTION(EIdObjectTypeNotSupported, EIdTCPConnectionError);
+
+// "Socket Error # %d\r\n%s" with the code and its text.
+std::string SocketErrorMessage(int code);
+
+class EIdSocketError : public EIdException {
+public:
+    explicit EIdSocketError(int code) : EIdException(SocketErrorMessage(code)), FLastError(code) {}
+    EIdSocketError(int code, std::string message) : EIdException(std::move(message)), FLastError(code) {}
+    const char* ClassName() const override { return "EIdSocketError"; }
+    int LastError() const { return FLastError; }
+
+private:
+    int FLastError;
+};
+
+class EIdProtocolReplyError : public EIdException {
+public:
+    EIdProtocolReplyError(int code, std::string message) : EIdException(std::move(message)), FReplyErrorCode(code) {}
+    const char* ClassName() const override { return "EIdProtocolReplyError"; }
+    int ReplyErrorCode() const { return FReplyErrorCode; }
+
+private:
+    int FReplyErrorCode;
+};
+
+// The process-wide socket stack: exists while at least one network component lives.
+class TIdStack {
+public:
+    virtual ~TIdStack() = default;
+    const std::string& Name() const { return FName; }
+    // "LOCALHOST" -> "127.0.0.1"; an address stays; any other name is looked up.
+    std::string ResolveHost(const std::string& host);
+    static bool IsIPAddress(const std::string& text);
+    // "a.b.c.d" in host order; only for texts that IsIPAddress accepts.
+    static std::uint32_t AddressOf(const std::string& ip);
+    static std::string AddressText(std::uint32_t address);
+    // Raises EIdSocketError with the last error of the socket library.
+    [[noreturn]] static void RaiseLastError();
+
+protected:
+    std::string FName;
+};
+
+class TIdStackWinsock : public TIdStack {
+public:
+    TIdStackWinsock();  // raises EIdStackCanNotLoadWinsock or EIdStackInitializationFailed
+    ~TIdStackWinsock() override;
+};
+
+// The stack while any network component exists, else null.
+TIdStack* GStack();
+
+class TIdComponent : public TIdBaseComponent {
+    SKIMBAR_CLASS(TIdComponent)
+public:
+    explicit TIdComponent(TComponent* owner);
+    ~TIdComponent() override;
+};
+
+class TIdSocketHandle {
+public:
+    ~TIdSocketHandle();
+    platform::net::Socket Handle() const { return FHandle; }
+    bool HandleAllocated() const { return FHandleAllocated; }
+    // Closes any old socket and opens a TCP one; raises EIdInvalidSocket.
+    void AllocateSocket();
+    // Bound to IP (empty: any address) and Port; 10048 raises EIdCouldNotBindSocket.
+    void Bind();
+    void Connect(int timeoutMs);
+    // Shutdown for sending, then close; errors are of no interest at this point.
+    void CloseSocket();
+    void Reset(bool resetLocal = true);
+    void UpdateBindingLocal();
+    void UpdateBindingPeer();
+    void ClearAllocated() { FHandleAllocated = false; }
+
+    std::string IP;   // local
+    int Port = 0;
+    std::string PeerIP;
+    int PeerPort = 0;
+
+private:
+    platform::net::Socket FHandle = platform::net::InvalidSocket;
+    bool FHandleAllocated = false;
+};
+
+// Bytes received and not yet consumed; cut from the front.
+class TIdBuffer {
+public:
+    std::size_t Size() const { return FData.size() - FStart; }
+    bool Empty() const { return Size() == 0; }
+    std::string_view View() const { return std::string_view(FData).substr(FStart); }
+    void Append(const char* data, std::size_t count) { FData.append(data, count); }
+    void Append(std::string_view data) { FData.append(data); }
+    // Position of needle from the front, at or after from; npos when absent.
+    std::size_t Find(std::string_view needle, std::size_t from = 0) const;
+    // The first count bytes, removed.
+    std::string Extract(std::size_t count);
+    void Remove(std::size_t count);
+    void Clear() {
+        FData.clear();
+        FStart = 0;
+    }
+
+private:
+    std::string FData;
+    std::size_t FStart = 0;
+};
+
+class TIdTCPConnection : public TIdComponent {
+    SKIMBAR_CLASS(TIdTCPConnection)
+public:
+    explicit TIdTCPConnection(TComponent* owner);
+    ~TIdTCPConnection() override;
+
+    // Closes a socket whose peer has closed, then tells whether a socket is allocated.
+    bool Connected();
+    virtual void Disconnect();
+    void DisconnectSocket();
+    void CheckForDisconnect(bool raiseExceptionIfDisconnected = true, bool ignoreBuffer = false);
+    // Reads what arrives into InputBuffer; the number of bytes, 0 when nothing came in an
+    // explicit time-out. The default and infinite time-outs wait ReadTimeout at most and
+    // then close the connection and raise EIdSocketError 10060.
+    int ReadFromSocket(bool raiseExceptionIfDisconnected = true, int timeout = IdTimeoutDefault);
+    std::string ReadLine(const std::string& terminator = std::string(), int timeout = IdTimeoutDefault);
+    std::string ReadLineSkippingBlanks();
+    void WriteLine(const std::string& line);
+    void WriteBytes(std::string_view bytes);
+    // Sends the command (unless it is the one-character text NUL) and reads the reply;
+    // allowedCode -1 lets every code pass, any other code raises EIdProtocolReplyError.
+    std::int16_t SendCommand(const std::string& command, std::int16_t allowedCode = -1);
+    std::int16_t ReadReply();
+    std::int16_t CheckReply(std::int16_t code, std::initializer_list<std::int16_t> allowed);
+    std::string LastReplyLine() const;
+    // Appends lines to dest until one equals the delimiter. With dot-unstuffing (the
+    // multi-line replies of POP3) a line "." ends the block as well: true then.
+    bool CaptureLines(TStrings& dest, const std::string& delimiter = ".", bool dotUnstuff = true);
+
+    TIdSocketHandle& Binding() { return FBinding; }
+    TIdBuffer& InputBuffer() { return FInputBuffer; }
+    TStrings& ReplyLines() { return FReplyLines; }
+    std::int16_t ReplyCode() const { return FReplyCode; }
+    bool ClosedGracefully() const { return FClosedGracefully; }
+    bool ReadLineTimedOut() const { return FReadLineTimedOut; }
+    int RecvBufferSize() const { return FRecvBufferSize; }
+    void SetRecvBufferSize(int value);
+    int SendBufferSize() const { return FSendBufferSize; }
+    void SetSendBufferSize(int value) { FSendBufferSize = value > 0 ? value : 1; }
+
+    // Milliseconds; negative waits without limit. Defaults from IdLimits.
+    int ConnectTimeout = IdLimits::ConnectTimeoutMs;
+    int ReadTimeout = IdLimits::ReadTimeoutMs;
+    bool ASCIIFilter = false;
+    bool InterceptEnabled = false;
+
+protected:
+    void ResetConnection();
+    int ReadFromSocket(bool raiseExceptionIfDisconnected, int timeout, std::size_t maxBytes);
+    [[noreturn]] void RaiseClosed();
+
+    TIdSocketHandle FBinding;
+    TIdBuffer FInputBuffer;
+    std::vector<char> FRecvBuffer;
+    int FRecvBufferSize = 32768;
+    int FSendBufferSize = 32768;
+    TStringList FReplyLines;
+    std::int16_t FReplyCode = 0;
+    bool FClosedGracefully = false;
+    bool FReadLineTimedOut = false;
+};
+
+class TIdTCPClient : public TIdTCPConnection {
+    SKIMBAR_CLASS(TIdTCPClient)
+public:
+    explicit TIdTCPClient(TComponent* owner);
+    // Opens the connection to Host:Port; raises, with the socket closed, on any failure.
+    virtual void Connect();
+
+    const std::string& Host() const { return FHost; }
+    void SetHost(const std::string& value) { FHost = value; }
+    int Port() const { return FPort; }
+    void SetPort(int value) { FPort = value; }
+    const std::string& BoundIP() const { return FBoundIP; }
+    void SetBoundIP(const std::string& value) { FBoundIP = value; }
+    bool UseNagle() const { return FUseNagle; }
+    void SetUseNagle(bool value) { FUseNagle = value; }
+
+protected:
+    std::string FHost;
+    int FPort = 0;
+    std::string FBoundIP;
+    bool FUseNagle = true;
+};
+
+// Raises EIdException when the text holds CR, LF or NUL, which would let it end a command
+// line and start another. what names the text in the message ("host name").
+void CheckNoLineBreak(const std::string& value, const char* what);
