@@ -31,7 +31,7 @@ const AddressCase kAddressCases[] = {
     {"Anna <anna@example.com> ", "Anna <anna@example.com> ", ""},  // trailing blank: taken whole
     {"anna@example.com>", "", ""},                                  // ">" without "<"
     {"anna@example.com)", "", ""},
-    {"\"", "", ""},
+    {"\"", "\"", ""},
     {"", "", ""},
     {"A <b> <c@d>", "b> <c@d", "A"},  // the first "<" counts
     {"\"\" <x@y>", "x@y", ""},

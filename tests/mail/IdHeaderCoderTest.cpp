@@ -56,7 +56,7 @@ const DecodeCase kCases[] = {
     {"B without fill characters", "=?UTF-8?B?R3LDvA?=", "Gr\xC3\xBC"},
     {"B fill then nothing more", "=?US-ASCII?B?YWI=?=", "ab"},
     {"B with foreign characters skipped", "=?US-ASCII?B?YW*Jj?=", "abc"},
-    {"empty encoded text", "x=?UTF-8?Q??=y", "xy"},
+    {"empty encoded text", "x=?UTF-8?Q?" "?=y", "xy"},
     {"not an encoded word", "=?UTF-8?X?abc?=", "=?UTF-8?X?abc?="},
     {"unterminated", "=?UTF-8?Q?abc", "=?UTF-8?Q?abc"},
     {"lone marks", "a =? b ?= c", "a =? b ?= c"},

@@ -157,13 +157,16 @@ TEST_F(Pop3Dovecot, FullPollReadsEveryHeaderAndChangesNothing) {
         for (std::size_t k = 0; k < file.size(); ++k)
             if (file[k] == '\n' && (k == 0 || file[k - 1] != '\r')) ++expectedSize;
         EXPECT_EQ(size, static_cast<int>(expectedSize)) << files[static_cast<std::size_t>(i - 1)];
+        TStringList fileLines;
+        fileLines.SetText(file);
         TIdHeaderList fileHeaders;
-        fileHeaders.SetText(file.substr(0, file.find("\n\n")));
+        for (int k = 0; k < fileLines.Count() && !fileLines[k].empty(); ++k) fileHeaders.Add(fileLines[k]);
         EXPECT_EQ(m.MessageId(), fileHeaders.HeaderValue("Message-ID")) << i;
-        EXPECT_FALSE(m.MessageId().empty()) << i;
         EXPECT_FALSE(m.From().Address().empty()) << i;
         EXPECT_EQ(m.From().Address().find('<'), std::string::npos) << m.From().Address();
-        EXPECT_GT(m.Date(), 40000) << i;  // a date of this century
+        if (!fileHeaders.HeaderValue("Date").empty()) {
+            EXPECT_GT(m.Date(), 40000) << i;  // this century
+        }
         EXPECT_EQ(m.RawHeaders().Count(), fileHeaders.Count()) << i;
     }
     pop.Disconnect();

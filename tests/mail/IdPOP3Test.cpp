@@ -35,8 +35,8 @@ struct Session {
     TIdPOP3 Pop;
 };
 
-ScriptedServer Serve(const Pop3Box& box, int connections = 1) {
-    return ScriptedServer([box](Peer& p, int) { testnet::ServePop3(p, box); }, connections);
+ScriptedServer Serve(const Pop3Box& box, int connections = 1, int acceptWaitMs = 5000) {
+    return ScriptedServer([box](Peer& p, int) { testnet::ServePop3(p, box); }, connections, acceptWaitMs);
 }
 
 TEST(Pop3, PortDefaultsTo110) {
@@ -178,7 +178,7 @@ class Pop3Injection : public ::testing::TestWithParam<InjectionCase> {};
 
 TEST_P(Pop3Injection, RefusedBeforeAnythingIsSent) {
     Pop3Box box = ThreeMails();
-    ScriptedServer server = Serve(box);
+    ScriptedServer server = Serve(box, 1, 500);
     Session s(server.Port());
     if (!GetParam().Host.empty()) s.Pop.SetHost(GetParam().Host);
     s.Pop.SetUserId(GetParam().User);

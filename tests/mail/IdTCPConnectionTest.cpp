@@ -93,8 +93,8 @@ TEST(Connect, UnknownHostGivesItsCode) {
 }
 
 TEST(Connect, HostWithLineBreakIsRefusedBeforeConnecting) {
-    ScriptedServer server([](Peer& p, int) { p.ReadLine(500); });
-    for (const std::string host : {std::string("127.0.0.1\r\nDELE 1"), std::string("127.0.0.1\n"),
+    ScriptedServer server([](Peer& p, int) { p.ReadLine(500); }, 1, 500);
+    for (const std::string& host : {std::string("127.0.0.1\r\nDELE 1"), std::string("127.0.0.1\n"),
                                    std::string("127.0.0.1\0x", 11)}) {
         Client c(server.Port());
         c.Tcp.SetHost(host);

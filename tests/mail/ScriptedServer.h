@@ -84,7 +84,9 @@ class ScriptedServer {
 public:
     using Script = std::function<void(Peer&, int connection)>;
 
-    explicit ScriptedServer(Script script, int connections = 1) : FScript(std::move(script)) {
+    // Each client is waited for acceptWaitMs at most.
+    explicit ScriptedServer(Script script, int connections = 1, int acceptWaitMs = 5000)
+        : FScript(std::move(script)), FAcceptWait(acceptWaitMs) {
         FStarted = net::StartStack() == net::StackStart::Ok;
         FListener = net::ListenLoopback(FPort);
         FThread = std::thread([this, connections] { Run(connections); });
@@ -112,7 +114,7 @@ private:
     void Run(int connections) {
         for (int i = 0; i < connections && !FStop; ++i) {
             net::Socket c = net::InvalidSocket;
-            for (int tries = 0; tries < 50 && !FStop && c == net::InvalidSocket; ++tries)
+            for (int waited = 0; waited < FAcceptWait && !FStop && c == net::InvalidSocket; waited += 100)
                 c = net::Accept(FListener, 100);
             if (c == net::InvalidSocket) return;
             ++FAccepted;
@@ -127,6 +129,7 @@ private:
     }
 
     Script FScript;
+    int FAcceptWait;
     bool FStarted = false;
     net::Socket FListener = net::InvalidSocket;
     int FPort = 0;

@@ -25,7 +25,8 @@ bool CurrentUtcBias(int& biasMinutes) {
 
 bool UtcToLocalTime(TDateTime utc, TDateTime& local) {
     if (gFail || !std::isfinite(utc)) return false;
-    const double seconds = std::floor((utc - kUnixEpochDays) * 86400.0);
+    // To the millisecond first: a day count is rarely exact, and 00:59:59.9999 is not 01:00.
+    const double seconds = std::floor(std::round((utc - kUnixEpochDays) * 86400000.0) / 1000.0);
     // Beyond the year 9999 or before year 1 nothing sensible is known of local time.
     if (seconds < -62135596800.0 || seconds > 253402300799.0) return false;
     tzset();

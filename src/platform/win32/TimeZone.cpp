@@ -27,7 +27,8 @@ bool CurrentUtcBias(int& biasMinutes) {
 
 bool UtcToLocalTime(TDateTime utc, TDateTime& local) {
     if (gFail || !std::isfinite(utc)) return false;
-    const double ticks = std::floor((utc - kFileTimeEpochDays) * kTicksPerDay / 10000.0) * 10000.0;
+    // To the millisecond: a day count is rarely exact, and 00:59:59.9999 is not 01:00.
+    const double ticks = std::round((utc - kFileTimeEpochDays) * kTicksPerDay / 10000.0) * 10000.0;
     if (ticks < 0 || ticks > 2650467743999990000.0) return false;  // SYSTEMTIME's range
     ULARGE_INTEGER u;
     u.QuadPart = static_cast<ULONGLONG>(ticks);
