@@ -23,7 +23,7 @@ inline constexpr int ErrHostNotFound = 11001;
 enum class StackStart { Ok, CannotLoad, InitFailed };
 // Loads and starts the socket library (wsock32.dll, version 1.1, on Windows).
 StackStart StartStack();
-// Cancels a blocking call, cleans the library up and unloads it.
+// Cancels a blocking call and cleans the library up (it stays loaded for a later start).
 void StopStack();
 
 // Error number of the last failing call on this thread.

@@ -44,11 +44,38 @@ bool CodePageOf(std::string_view charset, UINT& codePage) {
     return false;
 }
 
+// ISO-2022-JP as Shift_JIS, for systems whose code page 50220 is missing (Wine has none).
+std::string JisAsShiftJis(std::string_view jis) {
+    std::string out;
+    bool twoBytes = false;
+    for (std::size_t i = 0; i < jis.size();) {
+        const unsigned char c = static_cast<unsigned char>(jis[i]);
+        if (c == 27 && i + 2 < jis.size()) {
+            if (jis[i + 1] == '$') twoBytes = true;
+            else if (jis[i + 1] == '(') twoBytes = false;
+            i += 3;
+        } else if (!twoBytes || i + 1 >= jis.size()) {
+            if (!twoBytes) out += static_cast<char>(c);
+            ++i;
+        } else {
+            const unsigned j1 = c, j2 = static_cast<unsigned char>(jis[i + 1]);
+            out += static_cast<char>((((j1 - 1) & 0xFF) >> 1) + (j1 <= 94 ? 113 : 177));
+            out += static_cast<char>(j1 % 2 == 0 ? j2 + 126 : j2 < 96 ? j2 + 31 : j2 + 32);
+            i += 2;
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 bool CharsetToUtf8(std::string_view charset, std::string_view bytes, std::string& utf8) {
     UINT cp = 0;
-    if (!CodePageOf(charset, cp)) return false;
+    if (!CodePageOf(charset, cp)) {
+        if (text::SameTextAscii(charset.substr(0, charset.find('*')), "ISO-2022-JP") && IsValidCodePage(932))
+            return CharsetToUtf8("Shift_JIS", JisAsShiftJis(bytes), utf8);
+        return false;
+    }
     if (bytes.empty()) {
         utf8.clear();
         return true;

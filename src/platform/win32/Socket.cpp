@@ -121,19 +121,17 @@ StackStart StartStack() {
         ++users;
         return StackStart::Ok;
     }
-    library = LoadLibraryA("wsock32.dll");
-    if (!library) return StackStart::CannotLoad;
-    if (!LoadAll()) {
-        FreeLibrary(library);
-        library = nullptr;
-        return StackStart::CannotLoad;
+    if (!library) {
+        library = LoadLibraryA("wsock32.dll");
+        if (!library) return StackStart::CannotLoad;
+        if (!LoadAll()) {
+            FreeLibrary(library);
+            library = nullptr;
+            return StackStart::CannotLoad;
+        }
     }
     WSADATA data{};
-    if (api.WSAStartup(0x0101, &data) != 0) {
-        FreeLibrary(library);
-        library = nullptr;
-        return StackStart::InitFailed;
-    }
+    if (api.WSAStartup(0x0101, &data) != 0) return StackStart::InitFailed;
     users = 1;
     return StackStart::Ok;
 }
@@ -143,9 +141,8 @@ void StopStack() {
     if (users == 0 || --users > 0) return;
     api.WSACancelBlockingCall();
     api.WSACleanup();
-    FreeLibrary(library);
-    library = nullptr;
-    api = Api{};
+    // The library stays loaded: loaded again after a FreeLibrary its sockets fail under
+    // Wine (10038), and the process gains nothing by unloading it.
 }
 
 int LastError() { return tOwnError; }
