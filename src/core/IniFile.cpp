@@ -23,7 +23,15 @@ namespace {
 constexpr std::size_t kMaxValueChars = 2047;
 
 fs::path ToPath(const std::string& utf8) {
+#ifdef _WIN32
     return fs::path(std::u8string(utf8.begin(), utf8.end()));
+#else
+    // Paths inside the program use "\" as separator, as on Windows.
+    std::u8string s(utf8.begin(), utf8.end());
+    for (char8_t& c : s)
+        if (c == u8'\\') c = u8'/';
+    return fs::path(s);
+#endif
 }
 
 // Blanks the profile reader drops around names and values.
