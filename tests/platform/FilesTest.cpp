@@ -96,8 +96,9 @@ TEST_F(WholeFileTest, ReadersNeverSeeAHalfWrittenFile) {
             ++reads;
             if (!got || (*got != a && *got != b)) ++torn;
             // Give the writer a moment with the file closed: Windows replaces a file that is
-            // open only after its readers let go.
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            // open only after its readers let go. A loaded machine slows the reader, so leave
+            // the writer more than a tick between reads.
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
     });
     int failedWrites = 0;

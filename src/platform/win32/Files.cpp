@@ -15,7 +15,7 @@ using win32::Widen;
 
 namespace {
 
-constexpr int kReplaceAttempts = 100;
+constexpr int kReplaceAttempts = 300;
 constexpr DWORD kReplaceRetryMs = 10;
 
 class THandle {
