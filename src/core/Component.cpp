@@ -139,6 +139,10 @@ void TComponent::RemoveComponent(TComponent* component) {
     component->FOwner = nullptr;
 }
 
+void props::detail::WrongKind(const std::string& property) {
+    throw EConvertError("Ungültiger Wert für Eigenschaft " + property);
+}
+
 const TPropInfo* GetPropInfo(const TObject& object, std::string_view name) {
     return object.ClassInfo().FindProperty(name);
 }

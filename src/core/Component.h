@@ -67,14 +67,24 @@ private:
 
 // Property table helpers: getter and setter are member functions of C.
 namespace props {
+namespace detail {
+// Raises EConvertError: a value of another kind than the property's.
+[[noreturn]] void WrongKind(const std::string& property);
+template <class T>
+const T& As(const TPropValue& v, const std::string& property) {
+    if (const T* p = std::get_if<T>(&v)) return *p;
+    WrongKind(property);
+}
+}  // namespace detail
+
 template <class C, class G, class S>
 TPropInfo Text(std::string name, G get, S set, std::function<bool(C&)> stored = {}) {
     TPropInfo p;
     p.Name = std::move(name);
     p.Kind = TPropKind::Text;
     p.Get = [get](TObject& o) { return TPropValue(std::string((static_cast<C&>(o).*get)())); };
-    p.Set = [set](TObject& o, const TPropValue& v) {
-        (static_cast<C&>(o).*set)(std::get<std::string>(v));
+    p.Set = [set, n = p.Name](TObject& o, const TPropValue& v) {
+        (static_cast<C&>(o).*set)(detail::As<std::string>(v, n));
     };
     if (stored) p.Stored = [stored](TObject& o) { return stored(static_cast<C&>(o)); };
     return p;
@@ -85,7 +95,9 @@ TPropInfo Integer(std::string name, G get, S set) {
     p.Name = std::move(name);
     p.Kind = TPropKind::Integer;
     p.Get = [get](TObject& o) { return TPropValue(int((static_cast<C&>(o).*get)())); };
-    p.Set = [set](TObject& o, const TPropValue& v) { (static_cast<C&>(o).*set)(std::get<int>(v)); };
+    p.Set = [set, n = p.Name](TObject& o, const TPropValue& v) {
+        (static_cast<C&>(o).*set)(detail::As<int>(v, n));
+    };
     return p;
 }
 template <class C, class G, class S>
@@ -94,7 +106,9 @@ TPropInfo Boolean(std::string name, G get, S set) {
     p.Name = std::move(name);
     p.Kind = TPropKind::Boolean;
     p.Get = [get](TObject& o) { return TPropValue(bool((static_cast<C&>(o).*get)())); };
-    p.Set = [set](TObject& o, const TPropValue& v) { (static_cast<C&>(o).*set)(std::get<bool>(v)); };
+    p.Set = [set, n = p.Name](TObject& o, const TPropValue& v) {
+        (static_cast<C&>(o).*set)(detail::As<bool>(v, n));
+    };
     return p;
 }
 // get returns TStrings& (or TStrings*); setting assigns the given list's entries.

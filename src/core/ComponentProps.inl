@@ -15,8 +15,8 @@ TPropInfo StringList(std::string name, G get, std::function<bool(C&)> stored) {
         else
             return TPropValue(static_cast<TStrings*>(&list));
     };
-    p.Set = [get](TObject& o, const TPropValue& v) {
-        TStrings* source = std::get<TStrings*>(v);
+    p.Set = [get, n = p.Name](TObject& o, const TPropValue& v) {
+        TStrings* source = detail::As<TStrings*>(v, n);
         auto&& list = (static_cast<C&>(o).*get)();
         TStrings* target;
         if constexpr (std::is_pointer_v<std::remove_reference_t<decltype(list)>>)
@@ -36,9 +36,12 @@ TPropInfo Component(std::string name, G get, S set, std::function<bool(C&)> stor
     p.Get = [get](TObject& o) {
         return TPropValue(static_cast<TComponent*>((static_cast<C&>(o).*get)()));
     };
-    p.Set = [set](TObject& o, const TPropValue& v) {
+    p.Set = [get, set, n = p.Name](TObject& o, const TPropValue& v) {
         using Arg = decltype((static_cast<C&>(o).*get)());
-        (static_cast<C&>(o).*set)(dynamic_cast<Arg>(std::get<TComponent*>(v)));
+        // No value sets no reference; a component of another class does not fit either.
+        TComponent* c = std::holds_alternative<std::monostate>(v) ? nullptr
+                                                                   : detail::As<TComponent*>(v, n);
+        (static_cast<C&>(o).*set)(dynamic_cast<Arg>(c));
     };
     if (stored) p.Stored = [stored](TObject& o) { return stored(static_cast<C&>(o)); };
     return p;

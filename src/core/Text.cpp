@@ -254,9 +254,10 @@ std::string Latin1ToUtf8(std::string_view bytes) {
 
 std::string FileBytesToUtf8(std::string_view bytes) {
     if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+        // The mark goes in either case, so that it never sticks to the first line.
         std::string_view rest = bytes.substr(3);
         if (IsValidUtf8(rest)) return std::string(rest);
-        return Cp1252ToUtf8(bytes);
+        return Cp1252ToUtf8(rest);
     }
     if (IsValidUtf8(bytes)) return std::string(bytes);
     return Cp1252ToUtf8(bytes);

@@ -8,13 +8,16 @@
 namespace text {
 
 bool IsValidUtf8(std::string_view bytes);
-// Windows-1252 bytes to UTF-8 (undefined positions map to U+FFFD).
+// Windows-1252 bytes to UTF-8. The five positions the code page leaves open (0x81, 0x8D,
+// 0x8F, 0x90, 0x9D) keep their C1 code points, as the system's conversion does, so that
+// such bytes survive a round trip.
 std::string Cp1252ToUtf8(std::string_view bytes);
 // UTF-8 to Windows-1252; characters it cannot hold become '?'.
 std::string Utf8ToCp1252(std::string_view utf8);
 // Latin-1 bytes to UTF-8.
 std::string Latin1ToUtf8(std::string_view bytes);
-// Bytes of a file: UTF-8 if they decode as UTF-8 (a BOM is dropped), else Windows-1252.
+// Bytes of a file: UTF-8 if they decode as UTF-8, else Windows-1252; a leading UTF-8 BOM
+// is dropped in both cases.
 std::string FileBytesToUtf8(std::string_view bytes);
 // Code points <-> UTF-8 (invalid sequences decode as U+FFFD, one byte at a time).
 std::u32string Utf8ToUtf32(std::string_view utf8);
