@@ -239,8 +239,18 @@ void Save(const std::string& fileName, const Document& d) {
         }
     }
 #ifdef _WIN32
-    const bool moved = MoveFileExW(temp.c_str(), target.c_str(),
-                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    // A reader elsewhere (a scanner, an editor) may hold the file for a moment: try again.
+    bool moved = false;
+    for (int attempt = 0; attempt < 20 && !moved; ++attempt) {
+        moved = MoveFileExW(temp.c_str(), target.c_str(),
+                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        if (moved) break;
+        const DWORD error = GetLastError();
+        if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED &&
+            error != ERROR_LOCK_VIOLATION)
+            break;
+        Sleep(10);
+    }
 #else
     std::error_code rec;
     fs::rename(temp, target, rec);
