@@ -26,12 +26,12 @@ public:
     virtual ~TBackend() = default;
     virtual const char* Name() const = 0;
 
-    // Native windows. CreateWindow makes the window of a control whose parent's host (if
-    // any) already has its window, and returns its handle. DestroyWindow sends WmDestroy to
+    // Native windows. CreateNative makes the window of a control whose parent's host (if
+    // any) already has its window, and returns its handle. DestroyNative sends WmDestroy to
     // the control's WndProc and then to each native descendant's, then frees the windows
     // and calls NotifyHandleDestroyed on each.
-    virtual THandle CreateWindow(TWinControl& control) = 0;
-    virtual void DestroyWindow(TWinControl& control) = 0;
+    virtual THandle CreateNative(TWinControl& control) = 0;
+    virtual void DestroyNative(TWinControl& control) = 0;
     virtual void UpdateWindow(TWinControl& control, TUpdate what) = 0;
     virtual TWinControl* ControlOf(THandle window) = 0;
     virtual void InvalidateRect(TWinControl& host, const TRect& r) = 0;  // host client coords
@@ -53,24 +53,24 @@ public:
     virtual TRect PageDisplayRect(TWinControl& pageControl) = 0;
 
     // Messages.
-    virtual std::intptr_t SendMessage(THandle window, unsigned msg, std::uintptr_t wParam,
+    virtual std::intptr_t SendMsg(THandle window, unsigned msg, std::uintptr_t wParam,
                                       std::intptr_t lParam) = 0;
-    virtual bool PostMessage(THandle window, unsigned msg, std::uintptr_t wParam,
+    virtual bool PostMsg(THandle window, unsigned msg, std::uintptr_t wParam,
                              std::intptr_t lParam) = 0;
-    virtual unsigned RegisterWindowMessage(const std::string& name) = 0;
+    virtual unsigned RegisterMsg(const std::string& name) = 0;
     // Posts to every top-level window (HWND_BROADCAST).
-    virtual void BroadcastMessage(unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) = 0;
+    virtual void BroadcastMsg(unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) = 0;
     // A hidden window whose messages go to proc; the caller's proc handles exceptions.
     virtual THandle AllocateHWnd(std::function<void(TMessage&)> proc) = 0;
     virtual void DeallocateHWnd(THandle window) = 0;
-    virtual std::intptr_t DefWindowProc(THandle window, const TMessage& message) = 0;
+    virtual std::intptr_t DefWndProc(THandle window, const TMessage& message) = 0;
     // The native default handling of a message sent to a control's window.
     virtual void CallDefault(TWinControl& control, TMessage& message) = 0;
 
     // The message loop.
-    virtual bool PeekMessage(TMsg& msg) = 0;  // takes one queued message, if any
+    virtual bool Peek(TMsg& msg) = 0;  // takes one queued message, if any
     virtual void WaitMessage() = 0;           // blocks until there may be one
-    virtual void DispatchMessage(const TMsg& msg) = 0;
+    virtual void Dispatch(const TMsg& msg) = 0;
     virtual void PostQuit() = 0;
 
     // Timers: the backend calls timer.Fire() for each tick.
@@ -88,8 +88,8 @@ public:
     virtual void HideHintWindow() = 0;
 
     // Modal dialogs; each runs a nested loop in which timers go on firing.
-    virtual int MessageBox(const std::string& text, const std::string& caption, unsigned flags) = 0;
-    virtual bool ChooseColor(TColor& color) = 0;
+    virtual int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags) = 0;
+    virtual bool ExecuteColorDialog(TColor& color) = 0;
     // Shows the menu and returns the chosen item (null when dismissed); does not run it.
     virtual TMenuItem* TrackPopupMenu(TPopupMenu& menu, TPoint screen) = 0;
 

@@ -510,7 +510,7 @@ void TWinControl::CreateHandle() {
             if (FHandle) return;
         }
     }
-    FHandle = Backend().CreateWindow(*this);
+    FHandle = Backend().CreateNative(*this);
     HandleCreated();
     CreateNativeDescendants();
     Backend().UpdateWindow(*this, TUpdate::TabOrder);
@@ -531,7 +531,7 @@ void TWinControl::DestroyHandle() {
     FDestroyingHandle = true;
     try {
         if (IsNative()) {
-            if (FHandle) Backend().DestroyWindow(*this);
+            if (FHandle) Backend().DestroyNative(*this);
         } else {
             std::vector<TWinControl*> children = FWinControls;
             for (TWinControl* w : children) w->DestroyHandle();

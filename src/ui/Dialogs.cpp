@@ -10,15 +10,15 @@ SKIMBAR_CLASS_INFO(TColorDialog, TComponent,
 
 bool TColorDialog::Execute() {
     TColor c = FColor;
-    if (!ui::Backend().ChooseColor(c)) return false;
+    if (!ui::Backend().ExecuteColorDialog(c)) return false;
     FColor = c;
     return true;
 }
 
 void ShowMessage(const std::string& text) {
-    Application->MessageBox(text, Application->Title(), ui::MbOk);
+    Application->ShowMessageBox(text, Application->Title(), ui::MbOk);
 }
 
 void ShowInformation(const std::string& text) {
-    Application->MessageBox(text, Application->Title(), ui::MbOk | ui::MbIconInformation);
+    Application->ShowMessageBox(text, Application->Title(), ui::MbOk | ui::MbIconInformation);
 }

@@ -83,7 +83,7 @@ void TCustomPanel::Paint(TCanvas& canvas) {
     bevel(FBevelInner);
     if (!Caption().empty()) {
         TSize s = canvas.TextExtent(Caption(), Font(), true);
-        canvas.TextOut((Width() - s.cx) / 2, (Height() - s.cy) / 2, Caption(), Font(), true);
+        canvas.TextAt((Width() - s.cx) / 2, (Height() - s.cy) / 2, Caption(), Font(), true);
     }
 }
 

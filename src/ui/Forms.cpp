@@ -437,14 +437,14 @@ void TApplication::Terminate() {
 
 bool TApplication::ProcessMessage() {
     TMsg msg;
-    if (!Backend().PeekMessage(msg)) return false;
+    if (!Backend().Peek(msg)) return false;
     if (msg.Message == WmQuit) {
         FTerminated = true;
         return true;
     }
     bool handled = false;
     if (OnMessage) OnMessage(msg, handled);
-    if (!handled) Backend().DispatchMessage(msg);
+    if (!handled) Backend().Dispatch(msg);
     return true;
 }
 
@@ -514,21 +514,21 @@ void TApplication::HandleException(TObject* sender) {
         }
     } catch (const std::exception& e) {
         // Not one of the program's exceptions: the runtime reports it with its own box.
-        MessageBox(std::string(typeid(e).name()) + ": " + e.what(), rtl::SApplicationError,
+        ShowMessageBox(std::string(typeid(e).name()) + ": " + e.what(), rtl::SApplicationError,
                    MbOk | MbIconError | MbTaskModal);
     } catch (...) {
-        MessageBox("Unbekannte Exception", rtl::SApplicationError, MbOk | MbIconError | MbTaskModal);
+        ShowMessageBox("Unbekannte Exception", rtl::SApplicationError, MbOk | MbIconError | MbTaskModal);
     }
 }
 
 void TApplication::ShowException(const Exception& e) {
     std::string msg = e.Message();
     if (!msg.empty() && msg.back() != '.') msg += '.';
-    MessageBox(msg, FTitle, MbOk | MbIconStop);
+    ShowMessageBox(msg, FTitle, MbOk | MbIconStop);
 }
 
-int TApplication::MessageBox(const std::string& text, const std::string& caption, unsigned flags) {
-    return Backend().MessageBox(text, caption, flags);
+int TApplication::ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags) {
+    return Backend().ShowMessageBox(text, caption, flags);
 }
 
 void TApplication::Notification(TComponent* component, TOperation operation) {

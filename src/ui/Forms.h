@@ -179,7 +179,7 @@ public:
     // without one, to ShowException; objects that are not exceptions get the runtime's box.
     void HandleException(TObject* sender);
     void ShowException(const Exception& e);
-    int MessageBox(const std::string& text, const std::string& caption, unsigned flags);
+    int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags);
 
     TExceptionEvent OnException;
     TMessageEvent OnMessage;

@@ -110,9 +110,9 @@ void TCanvas::Frame3D(const TRect& r, TColor topLeft, TColor bottomRight, int wi
     }
 }
 
-void TCanvas::TextOut(int x, int y, const std::string& text, const TFont& font, bool prefix) {
+void TCanvas::TextAt(int x, int y, const std::string& text, const TFont& font, bool prefix) {
     if (text.empty() || FClip.Empty()) return;
-    DoTextOut(x + FOrigin.X, y + FOrigin.Y, text, font, prefix, FClip);
+    DoTextAt(x + FOrigin.X, y + FOrigin.Y, text, font, prefix, FClip);
 }
 
 void TCanvas::Draw(int x, int y, const TImageData& image) {

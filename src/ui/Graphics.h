@@ -90,7 +90,7 @@ public:
     // Bevel frame of the given width: top and left in one colour, bottom and right in the other.
     void Frame3D(const TRect& r, TColor topLeft, TColor bottomRight, int width);
     // Text with a transparent background. With prefix, "&x" underlines x and "&&" shows "&".
-    void TextOut(int x, int y, const std::string& text, const TFont& font, bool prefix);
+    void TextAt(int x, int y, const std::string& text, const TFont& font, bool prefix);
     void Draw(int x, int y, const TImageData& image);
     TSize TextExtent(const std::string& text, const TFont& font, bool prefix);
 
@@ -106,7 +106,7 @@ public:
 protected:
     // Device coordinates, already clipped where a rectangle is given.
     virtual void DoFillRect(const TRect& r, TColor color) = 0;
-    virtual void DoTextOut(int x, int y, const std::string& text, const TFont& font, bool prefix,
+    virtual void DoTextAt(int x, int y, const std::string& text, const TFont& font, bool prefix,
                            const TRect& clip) = 0;
     virtual void DoDraw(int x, int y, const TImageData& image, const TRect& clip) = 0;
     TPoint FOrigin;

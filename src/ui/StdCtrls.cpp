@@ -112,13 +112,13 @@ void TCustomLabel::AdjustBounds() {
 void TCustomLabel::Paint(TCanvas& canvas) {
     if (!FTransparent) canvas.FillRect(ClientRect(), Color());
     if (EffectivelyEnabled()) {
-        canvas.TextOut(0, 0, Caption(), Font(), FShowAccelChar);
+        canvas.TextAt(0, 0, Caption(), Font(), FShowAccelChar);
     } else {
         TFont f = Font();
         f.SetColor(clBtnHighlight);
-        canvas.TextOut(1, 1, Caption(), f, FShowAccelChar);
+        canvas.TextAt(1, 1, Caption(), f, FShowAccelChar);
         f.SetColor(clBtnShadow);
-        canvas.TextOut(0, 0, Caption(), f, FShowAccelChar);
+        canvas.TextAt(0, 0, Caption(), f, FShowAccelChar);
     }
 }
 

@@ -38,18 +38,18 @@ TWinControl* FindControl(THandle window) {
     return gBackend ? gBackend->ControlOf(window) : nullptr;
 }
 
-std::intptr_t SendMessage(THandle window, unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) {
-    return Backend().SendMessage(window, msg, wParam, lParam);
+std::intptr_t SendMsg(THandle window, unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) {
+    return Backend().SendMsg(window, msg, wParam, lParam);
 }
 
-bool PostMessage(THandle window, unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) {
-    return Backend().PostMessage(window, msg, wParam, lParam);
+bool PostMsg(THandle window, unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) {
+    return Backend().PostMsg(window, msg, wParam, lParam);
 }
 
-unsigned RegisterWindowMessage(const std::string& name) { return Backend().RegisterWindowMessage(name); }
+unsigned RegisterMsg(const std::string& name) { return Backend().RegisterMsg(name); }
 
-void BroadcastMessage(unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) {
-    Backend().BroadcastMessage(msg, wParam, lParam);
+void BroadcastMsg(unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) {
+    Backend().BroadcastMsg(msg, wParam, lParam);
 }
 
 THandle AllocateHWnd(std::function<void(TMessage&)> proc) {
@@ -69,8 +69,8 @@ void DeallocateHWnd(THandle window) {
     if (HasBackend()) Backend().DeallocateHWnd(window);
 }
 
-std::intptr_t DefWindowProc(THandle window, const TMessage& message) {
-    return Backend().DefWindowProc(window, message);
+std::intptr_t DefWndProc(THandle window, const TMessage& message) {
+    return Backend().DefWndProc(window, message);
 }
 
 TPoint GetCursorPos() { return Backend().CursorPos(); }

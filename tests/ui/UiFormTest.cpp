@@ -156,10 +156,10 @@ TEST_P(FormTest, UserMessageReachesTheControlsWindowProcedure) {
     f->First->HandleNeeded();  // creates the form's window first
     EXPECT_TRUE(f->First->HandleAllocated());
     EXPECT_TRUE(f->HandleAllocated());
-    EXPECT_EQ(ui::SendMessage(f->First->Handle(), ui::WmUser + 99), 77);
+    EXPECT_EQ(ui::SendMsg(f->First->Handle(), ui::WmUser + 99), 77);
     EXPECT_EQ(f->First->Perform(1123), 77);
     EXPECT_EQ(f->First->Loads, 2);
-    ui::PostMessage(f->First->Handle(), 1123);
+    ui::PostMsg(f->First->Handle(), 1123);
     EXPECT_TRUE(D().WaitFor([&] { return f->First->Loads == 3; }, 2000));
     delete f;
 }
@@ -249,10 +249,10 @@ TEST_P(FormTest, ClosingTheMainFormEndsRun) {
 }
 
 TEST_P(FormTest, RegisteredMessagesAreStableAndBroadcastReachesTopLevelWindows) {
-    unsigned a = ui::RegisterWindowMessage("WM_USER_SkimbarTest");
+    unsigned a = ui::RegisterMsg("WM_USER_SkimbarTest");
     EXPECT_GE(a, 0xC000u);
-    EXPECT_EQ(ui::RegisterWindowMessage("WM_USER_SkimbarTest"), a);
-    EXPECT_NE(ui::RegisterWindowMessage("WM_USER_Other"), a);
+    EXPECT_EQ(ui::RegisterMsg("WM_USER_SkimbarTest"), a);
+    EXPECT_NE(ui::RegisterMsg("WM_USER_Other"), a);
     auto* f = new TForm(nullptr);
     f->HandleNeeded();
     int seen = 0;
@@ -262,7 +262,7 @@ TEST_P(FormTest, RegisteredMessagesAreStableAndBroadcastReachesTopLevelWindows) 
             handled = true;
         }
     };
-    ui::BroadcastMessage(a);
+    ui::BroadcastMsg(a);
     EXPECT_TRUE(D().WaitFor([&] { return seen == 1; }, 2000));
     delete f;
 }
@@ -278,12 +278,12 @@ TEST_P(FormTest, HiddenWindowGetsItsMessagesAndExceptionsAreRouted) {
         } else if (m.Msg == 1025) {
             throw Exception("boom");
         } else {
-            m.Result = ui::DefWindowProc(h, m);
+            m.Result = ui::DefWndProc(h, m);
         }
     });
-    EXPECT_EQ(ui::SendMessage(h, 1026), 5);
-    ui::PostMessage(h, 1026);
-    ui::PostMessage(h, 1025);
+    EXPECT_EQ(ui::SendMsg(h, 1026), 5);
+    ui::PostMsg(h, 1026);
+    ui::PostMsg(h, 1025);
     EXPECT_TRUE(D().WaitFor([&] { return got.size() == 2 && errors.size() == 1; }, 2000));
     EXPECT_EQ(errors, (std::vector<std::string>{"boom"}));
     ui::DeallocateHWnd(h);

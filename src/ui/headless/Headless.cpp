@@ -35,7 +35,7 @@ protected:
     void DoFillRect(const TRect& r, TColor color) override {
         Ops.push_back({TPaintOp::Fill, r, FBackend.ColorToRGB(color), {}});
     }
-    void DoTextOut(int x, int y, const std::string& text, const TFont& font, bool prefix,
+    void DoTextAt(int x, int y, const std::string& text, const TFont& font, bool prefix,
                    const TRect& clip) override {
         std::string shown = prefix ? StripAccelChars(text) : text;
         TSize s = FBackend.TextExtent(font, text, prefix);
@@ -125,7 +125,7 @@ const THeadless::TWindow* THeadless::Find(THandle h) const {
     return it == FWindows.end() ? nullptr : &it->second;
 }
 
-THandle THeadless::CreateWindow(TWinControl& control) {
+THandle THeadless::CreateNative(TWinControl& control) {
     THandle h = FNextHandle++;
     TWindow w;
     w.Control = &control;
@@ -135,7 +135,7 @@ THandle THeadless::CreateWindow(TWinControl& control) {
     return h;
 }
 
-void THeadless::DestroyWindow(TWinControl& control) {
+void THeadless::DestroyNative(TWinControl& control) {
     std::vector<TWinControl*> natives;
     control.CollectNative(natives, true);
     natives.erase(std::remove_if(natives.begin(), natives.end(), [](TWinControl* n) { return !n->RawHandle(); }),
@@ -259,7 +259,7 @@ TRect THeadless::PageDisplayRect(TWinControl& pageControl) {
 
 // ---- messages -----------------------------------------------------------------------
 
-std::intptr_t THeadless::SendMessage(THandle window, unsigned msg, std::uintptr_t wParam,
+std::intptr_t THeadless::SendMsg(THandle window, unsigned msg, std::uintptr_t wParam,
                                      std::intptr_t lParam) {
     TMessage m{msg, wParam, lParam, 0};
     if (auto it = FHidden.find(window); it != FHidden.end()) {
@@ -275,13 +275,13 @@ std::intptr_t THeadless::SendMessage(THandle window, unsigned msg, std::uintptr_
     return 0;
 }
 
-bool THeadless::PostMessage(THandle window, unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) {
+bool THeadless::PostMsg(THandle window, unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) {
     if (window && !FHidden.count(window) && !Find(window) && window != FTimerWindow) return false;
     FQueue.push_back({window, msg, wParam, lParam});
     return true;
 }
 
-unsigned THeadless::RegisterWindowMessage(const std::string& name) {
+unsigned THeadless::RegisterMsg(const std::string& name) {
     std::string key;
     for (char c : name) key += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
     auto it = FRegistered.find(key);
@@ -291,7 +291,7 @@ unsigned THeadless::RegisterWindowMessage(const std::string& name) {
     return id;
 }
 
-void THeadless::BroadcastMessage(unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) {
+void THeadless::BroadcastMsg(unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) {
     for (auto& [h, w] : FWindows)
         if (IsTopLevel(w.Control)) FQueue.push_back({h, msg, wParam, lParam});
     for (auto& [h, proc] : FHidden) FQueue.push_back({h, msg, wParam, lParam});
@@ -305,11 +305,11 @@ THandle THeadless::AllocateHWnd(std::function<void(TMessage&)> proc) {
 
 void THeadless::DeallocateHWnd(THandle window) { FHidden.erase(window); }
 
-std::intptr_t THeadless::DefWindowProc(THandle, const TMessage&) { return 0; }
+std::intptr_t THeadless::DefWndProc(THandle, const TMessage&) { return 0; }
 
 void THeadless::CallDefault(TWinControl&, TMessage& message) { message.Result = 0; }
 
-bool THeadless::PeekMessage(TMsg& msg) {
+bool THeadless::Peek(TMsg& msg) {
     if (FQueue.empty()) return false;
     msg = FQueue.front();
     FQueue.pop_front();
@@ -332,7 +332,7 @@ void THeadless::WaitMessage() {
     FireNextTimer(t->Due);
 }
 
-void THeadless::DispatchMessage(const TMsg& msg) {
+void THeadless::Dispatch(const TMsg& msg) {
     if (msg.Wnd == FTimerWindow && msg.Message == WmTimer) {
         auto it = FTimerIds.find(msg.WParam);
         if (it != FTimerIds.end()) it->second->Fire();
@@ -398,7 +398,7 @@ TColor THeadless::ColorToRGB(TColor color) {
     }
 }
 
-int THeadless::MessageBox(const std::string& text, const std::string& caption, unsigned flags) {
+int THeadless::ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags) {
     TMessageBoxCall call{text, caption, flags, 0};
     if (!FBoxAnswers.empty()) {
         TAnswer a = FBoxAnswers.front();
@@ -414,7 +414,7 @@ int THeadless::MessageBox(const std::string& text, const std::string& caption, u
     return call.Answer;
 }
 
-bool THeadless::ChooseColor(TColor& color) {
+bool THeadless::ExecuteColorDialog(TColor& color) {
     TColorDialogCall call{color, false, color};
     if (!FColorAnswers.empty()) {
         TAnswer a = FColorAnswers.front();

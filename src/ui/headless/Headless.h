@@ -126,8 +126,8 @@ public:
 
     // ---- TBackend ----
     const char* Name() const override { return "headless"; }
-    THandle CreateWindow(TWinControl& control) override;
-    void DestroyWindow(TWinControl& control) override;
+    THandle CreateNative(TWinControl& control) override;
+    void DestroyNative(TWinControl& control) override;
     void UpdateWindow(TWinControl& control, TUpdate what) override;
     TWinControl* ControlOf(THandle window) override;
     void InvalidateRect(TWinControl& host, const TRect& r) override;
@@ -143,19 +143,19 @@ public:
     TRect FrameInsets(const TCustomForm& form) override;
     TPoint ClientToScreen(TWinControl& native, TPoint p) override;
     TRect PageDisplayRect(TWinControl& pageControl) override;
-    std::intptr_t SendMessage(THandle window, unsigned msg, std::uintptr_t wParam,
+    std::intptr_t SendMsg(THandle window, unsigned msg, std::uintptr_t wParam,
                               std::intptr_t lParam) override;
-    bool PostMessage(THandle window, unsigned msg, std::uintptr_t wParam,
+    bool PostMsg(THandle window, unsigned msg, std::uintptr_t wParam,
                      std::intptr_t lParam) override;
-    unsigned RegisterWindowMessage(const std::string& name) override;
-    void BroadcastMessage(unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) override;
+    unsigned RegisterMsg(const std::string& name) override;
+    void BroadcastMsg(unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) override;
     THandle AllocateHWnd(std::function<void(TMessage&)> proc) override;
     void DeallocateHWnd(THandle window) override;
-    std::intptr_t DefWindowProc(THandle window, const TMessage& message) override;
+    std::intptr_t DefWndProc(THandle window, const TMessage& message) override;
     void CallDefault(TWinControl& control, TMessage& message) override;
-    bool PeekMessage(TMsg& msg) override;
+    bool Peek(TMsg& msg) override;
     void WaitMessage() override;
-    void DispatchMessage(const TMsg& msg) override;
+    void Dispatch(const TMsg& msg) override;
     void PostQuit() override;
     void StartTimer(TTimer& timer, int intervalMs) override;
     void StopTimer(TTimer& timer) override;
@@ -167,8 +167,8 @@ public:
     void SetScreenCursor(TCursor cursor) override { FCursors.push_back(cursor); }
     void ShowHintWindow(const std::string& text, TPoint screen) override { FHintText = text; }
     void HideHintWindow() override { FHintText.clear(); }
-    int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override;
-    bool ChooseColor(TColor& color) override;
+    int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags) override;
+    bool ExecuteColorDialog(TColor& color) override;
     TMenuItem* TrackPopupMenu(TPopupMenu& menu, TPoint screen) override;
     THandle CreateIcon(const TImageData& image) override;
     void DestroyIcon(THandle icon) override;
