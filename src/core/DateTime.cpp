@@ -92,8 +92,15 @@ inline char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c 
 
 void AppendNumber(std::string& out, int value, int width) {
     char buf[16];
-    std::snprintf(buf, sizeof buf, "%0*d", width, value);
-    out += buf;
+    int n = 0;
+    unsigned v = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+    do {
+        buf[n++] = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v);
+    while (n < width && n < 15) buf[n++] = '0';
+    if (value < 0) out += '-';
+    while (n > 0) out += buf[--n];
 }
 
 // Whether the pattern holds an AM/PM marker, which makes the hours run 1..12.
@@ -441,6 +448,18 @@ std::string SectionFor(const std::string& pattern, int which) {
 std::string FormatFloat(const std::string& pattern, double value) {
     if (std::isnan(value)) return "NAN";
     if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
+
+    // Whole-number pictures such as "######" (the ticker's sizes): round the value itself.
+    if (!pattern.empty() && std::fabs(value) < 1e15 &&
+        pattern.find_first_not_of("#0") == std::string::npos) {
+        const unsigned long long n = static_cast<unsigned long long>(std::round(std::fabs(value)));
+        const std::size_t firstZero = pattern.find('0');
+        const std::size_t minDigits = firstZero == std::string::npos ? 0 : pattern.size() - firstZero;
+        std::string digits = n == 0 ? std::string() : std::to_string(n);
+        if (digits.size() < minDigits) digits.insert(0, minDigits - digits.size(), '0');
+        if (value < 0 && n != 0) digits.insert(digits.begin(), '-');
+        return digits;
+    }
 
     // Layout of the first section, to know how many decimals to round to.
     auto layout = [](const std::string& sec, int& intZeros, int& decMin, int& decMax,

@@ -372,22 +372,25 @@ std::string AnsiUpper(std::string_view s) { return MapCase(s, ToUpper); }
 std::string AnsiLower(std::string_view s) { return MapCase(s, ToLower); }
 
 int CompareText(std::string_view a, std::string_view b) {
-    std::size_t i = 0, j = 0;
+    // ASCII runs first: a byte compare with a folded retry only where bytes differ.
+    const std::size_t common = a.size() < b.size() ? a.size() : b.size();
+    std::size_t i = 0;
+    for (; i < common; ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]);
+        unsigned char y = static_cast<unsigned char>(b[i]);
+        if ((x | y) >= 0x80) break;
+        if (x == y) continue;
+        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
+        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    std::size_t j = i;
     while (i < a.size() && j < b.size()) {
-        const unsigned char x = static_cast<unsigned char>(a[i]);
-        const unsigned char y = static_cast<unsigned char>(b[j]);
         char32_t ca, cb;
-        if ((x | y) < 0x80) {
-            ca = (x >= 'A' && x <= 'Z') ? x + 32 : x;
-            cb = (y >= 'A' && y <= 'Z') ? y + 32 : y;
-            ++i;
-            ++j;
-        } else {
-            i += Decode(a, i, ca);
-            j += Decode(b, j, cb);
-            ca = Fold(ca);
-            cb = Fold(cb);
-        }
+        i += Decode(a, i, ca);
+        j += Decode(b, j, cb);
+        ca = Fold(ca);
+        cb = Fold(cb);
         if (ca != cb) return ca < cb ? -1 : 1;
     }
     if (i < a.size()) return 1;
