@@ -14,6 +14,12 @@ namespace {
 // The control that got the left button down, until the button goes up.
 TControl* gMouseCapture = nullptr;
 
+// Invalidates only what lies inside the host: ticker items far outside the bar cost nothing.
+void InvalidateInHost(TWinControl& host, const TRect& r) {
+    TRect visible = r.Intersect(host.ClientRect());
+    if (!visible.Empty()) Backend().InvalidateRect(host, visible);
+}
+
 bool SameCaption(const std::string& a, const std::string& b) {
     return StripAccelChars(a) == StripAccelChars(b);
 }
@@ -87,8 +93,8 @@ void TControl::BoundsChanged(const TRect& old) {
         TWinControl* host = FParent->NativeHost();
         if (host && host->HandleAllocated()) {
             TPoint o = FParent->ClientOriginInHost();
-            Backend().InvalidateRect(*host, old.Offset(o.X, o.Y));
-            Backend().InvalidateRect(*host, BoundsRect().Offset(o.X, o.Y));
+            InvalidateInHost(*host, old.Offset(o.X, o.Y));
+            InvalidateInHost(*host, BoundsRect().Offset(o.X, o.Y));
         }
     }
     if (FAlign != alNone && (old.Width() != FWidth || old.Height() != FHeight)) RequestAlign();
@@ -133,7 +139,7 @@ void TControl::VisibleChanged() {
         TWinControl* host = FParent->NativeHost();
         if (host && host->HandleAllocated()) {
             TPoint o = FParent->ClientOriginInHost();
-            Backend().InvalidateRect(*host, BoundsRect().Offset(o.X, o.Y));
+            InvalidateInHost(*host, BoundsRect().Offset(o.X, o.Y));
         }
         if (FAlign != alNone) RequestAlign();
     }
@@ -287,14 +293,14 @@ void TControl::Invalidate() {
     if (host == this)
         Backend().InvalidateRect(*host, ClientRect());
     else
-        Backend().InvalidateRect(*host, BoundsInHost());
+        InvalidateInHost(*host, BoundsInHost());
 }
 
 void TControl::InvalidateRect(const TRect& r) {
     TWinControl* host = NativeHost();
     if (!host || !host->HandleAllocated() || !HasBackend()) return;
     TPoint o = ClientOriginInHost();
-    Backend().InvalidateRect(*host, r.Offset(o.X, o.Y));
+    InvalidateInHost(*host, r.Offset(o.X, o.Y));
 }
 
 TWinControl* TControl::NativeHost() const {

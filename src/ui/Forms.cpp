@@ -94,19 +94,27 @@ void TCustomForm::BeforeDestruction() {
 void TCustomForm::SetBorderStyle(TFormBorderStyle style) {
     if (style == FBorderStyle) return;
     FBorderStyle = style;
+    FInsetsValid = false;
     if (RawHandle()) Backend().UpdateWindow(*this, TUpdate::Style);
     Realign();
 }
 
+TRect TCustomForm::Insets() const {
+    // Asked on every invalidation of the form's area, so kept until the border changes.
+    if (!FInsetsValid && HasBackend()) {
+        FInsets = Backend().FrameInsets(*this);
+        FInsetsValid = true;
+    }
+    return FInsets;
+}
+
 int TCustomForm::ClientWidth() const {
-    if (!HasBackend()) return Width();
-    TRect f = Backend().FrameInsets(*this);
+    TRect f = Insets();
     return std::max(0, Width() - f.Left - f.Right);
 }
 
 int TCustomForm::ClientHeight() const {
-    if (!HasBackend()) return Height();
-    TRect f = Backend().FrameInsets(*this);
+    TRect f = Insets();
     return std::max(0, Height() - f.Top - f.Bottom);
 }
 

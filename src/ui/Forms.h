@@ -98,6 +98,9 @@ private:
     bool FDestroyed = false;
     TWinControl* FActiveControl = nullptr;
     TWindowState FPendingState = wsNormal;
+    TRect Insets() const;
+    mutable TRect FInsets;
+    mutable bool FInsetsValid = false;
 };
 
 class TForm : public TCustomForm {
