@@ -552,10 +552,10 @@ void TApplication::CancelHint() {
 }
 
 void TApplication::NotifyHintControl(TControl* control) {
-    // The hint belongs to the nearest control, from the one under the mouse up, showing hints.
+    // The hint is that of the nearest control, from the one under the mouse up, that shows
+    // hints and has one (a label without a hint of its own shows its panel's).
     TControl* c = control;
-    while (c && !c->EffectiveShowHint()) c = c->Parent();
-    if (c && c->Hint().empty()) c = nullptr;
+    while (c && (!c->EffectiveShowHint() || c->Hint().empty())) c = c->Parent();
     if (c == FHintControl) return;
     CancelHint();
     FHintControl = c;

@@ -62,10 +62,13 @@ public:
         std::wstring w(u.begin(), u.end());
         HWND target = Hwnd(c);
         if (c.NativeKind() == TNativeKind::ComboBox) {
+            // Keystrokes into the combo box's edit field: select all, type over it.
             COMBOBOXINFO info{};
             info.cbSize = sizeof info;
             GetComboBoxInfo(target, &info);
-            target = info.hwndItem;
+            SendMessageW(info.hwndItem, EM_SETSEL, 0, -1);
+            for (wchar_t ch : w) SendMessageW(info.hwndItem, WM_CHAR, ch, 1);
+            return;
         }
         SetWindowTextW(target, w.c_str());
     }
