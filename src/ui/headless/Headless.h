@@ -85,7 +85,8 @@ public:
     void AnswerColorDialog(bool ok, TColor color = 0, std::int64_t afterMs = 0);
     const std::vector<TColorDialogCall>& ColorDialogs() const { return FColorDialogs; }
     // Popup menus: the item to choose as a path of captions without accelerator markers
-    // (or names) joined by "/", "" to dismiss. Without an answer the menu is dismissed.
+    // or names joined by "/" (names where a caption holds a "/"), "" to dismiss. Without an
+    // answer the menu is dismissed.
     void AnswerPopup(std::string path, std::int64_t afterMs = 0);
     const std::vector<TPopupCall>& Popups() const { return FPopups; }
 
