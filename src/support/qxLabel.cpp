@@ -1,0 +1,3 @@
+#include "support/qxLabel.h"
+
+SKIMBAR_CLASS_INFO(TqxLabel, TLabel)
