@@ -108,6 +108,9 @@ TIniFile* LanguageExportFile();
 // ---------------------------------------------------------------------------------------
 // Registries of the translating and accelerator components.
 
+// Implemented by components next to TComponent, which comes first among the bases (components
+// are deleted through TComponent*):  class TqxLanguage : public TComponent,
+// public IqxLanguageComponent.
 // A form-text translator: re-imports its form's texts when the language changes.
 class IqxLanguageComponent {
 public:
