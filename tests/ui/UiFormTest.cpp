@@ -2,6 +2,8 @@
 // messages to a control's window, registered messages, topmost, the application's loop.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "ui/Dialogs.h"
 #include "ui/ExtCtrls.h"
 #include "ui/Forms.h"
@@ -329,6 +331,44 @@ TEST_P(FormTest, EnterAndEscapeClickDefaultAndCancel) {
     EXPECT_EQ(f->ModalResult(), mrCancel);
     EXPECT_TRUE(f->DialogKey(true));
     EXPECT_EQ(f->ModalResult(), mrOk);
+    delete f;
+}
+
+TEST_P(FormTest, MessageBoxesAreModalAndAnswered) {
+    Application->SetTitle("Skimbar");
+    D().AnswerMessageBox(ui::IdOk);
+    ShowMessage("Can´t find your standard mail program");
+    EXPECT_EQ(D().MessageBoxCount(), 1);
+    D().AnswerMessageBox(ui::IdNo);
+    EXPECT_EQ(Application->ShowMessageBox("Really?", "Skimbar", ui::MbYesNo), ui::IdNo);
+    if (Headless()) {
+        auto& boxes = ui::headless::Headless().MessageBoxes();
+        ASSERT_EQ(boxes.size(), 2u);
+        EXPECT_EQ(boxes[0].Text, "Can´t find your standard mail program");
+        EXPECT_EQ(boxes[0].Caption, "Skimbar");
+        EXPECT_EQ(boxes[0].Flags, ui::MbOk);
+    }
+}
+
+TEST_P(FormTest, ExceptionsThatAreNotTheProgramsGetTheRuntimeBox) {
+    int handled = 0;
+    Application->OnException = [&](TObject*, Exception&) { ++handled; };
+    auto* f = new TForm(nullptr);
+    auto* b = new TButton(f);
+    b->SetParent(f);
+    b->OnClick = [](TObject*) { throw std::runtime_error("not ours"); };
+    f->Show();
+    D().AnswerMessageBox(ui::IdOk);
+    D().Click(*b);
+    D().Wait(20);
+    EXPECT_EQ(handled, 0);
+    EXPECT_EQ(D().MessageBoxCount(), 1);
+    if (Headless()) {
+        auto& boxes = ui::headless::Headless().MessageBoxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_NE(boxes[0].Text.find("not ours"), std::string::npos);
+        EXPECT_EQ(boxes[0].Caption, "Anwendungsfehler");
+    }
     delete f;
 }
 

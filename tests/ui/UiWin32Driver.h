@@ -12,6 +12,7 @@ namespace uitest {
 
 class TWin32Driver : public TDriver {
 public:
+    TWin32Driver() { gAnswered = 0; }
     ~TWin32Driver() override {
         if (gHook) UnhookWindowsHookEx(gHook);
         gHook = nullptr;

@@ -455,6 +455,7 @@ THandle TWin32Backend::CreateNative(TWinControl& c) {
     FCreating = nullptr;
     if (!h) throw EOSError("Fenster kann nicht erzeugt werden (" + std::to_string(GetLastError()) + ")");
     FControls[h] = &c;
+    c.SetRawHandle(T(h));  // messages sent while setting it up reach the native default
     if (subclass) {
         SetWindowSubclass(h, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(&c));
         FSubclassed.insert(h);
@@ -743,10 +744,8 @@ void TWin32Backend::Reflect(HWND child, UINT code, bool& handled, LRESULT& resul
 
 LRESULT TWin32Backend::Common(TWinControl* c, HWND h, UINT msg, WPARAM w, LPARAM l, bool& handled) {
     // Destruction, user messages and registered messages go through the control's WndProc.
-    if (msg == WM_DESTROY || (msg >= WM_USER && msg < 0xC000 && c->NativeKind() != TNativeKind::UpDown &&
-                              c->NativeKind() != TNativeKind::PageControl && c->NativeKind() != TNativeKind::ComboBox &&
-                              c->NativeKind() != TNativeKind::Edit) ||
-        (msg >= WM_USER && msg < 0xC000 && (msg == WM_USER + 99 || msg >= WM_APP)) || msg >= 0xC000) {
+    // Unknown ones reach the native default through DefaultHandler.
+    if (msg == WM_DESTROY || msg >= WM_USER) {
         handled = true;
         TMessage m{msg, w, static_cast<std::intptr_t>(l), 0};
         Guard(c, [&] {
