@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/Text.h"
 #include "mail/IdHeaderCoder.h"
 
 namespace {
@@ -116,4 +117,16 @@ const JisCase kJisCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Table, JisConversion, ::testing::ValuesIn(kJisCases));
 
+}  // namespace
+
+namespace {
+// Found by fuzzing: bytes that no UTF-8 text holds, inside a UTF-8 word, come out replaced.
+TEST(DecodeHeader, OutputIsAlwaysUtf8) {
+    for (const char* v : {"=?UTF-8?Q?=F6=BB=BB=BBx?=", "=?UTF-8?Q?=ED=A0=80x?=", "=?UTF-8?B?9ru7u3g=?=",
+                          "\xF6\xBB\xBB\xBBx", "=?X-UNKNOWN?Q?\xFFx?="}) {
+        const std::string d = DecodeHeaderText(v);
+        EXPECT_TRUE(text::IsValidUtf8(d)) << v;
+        EXPECT_NE(d.find('x'), std::string::npos) << v;
+    }
+}
 }  // namespace

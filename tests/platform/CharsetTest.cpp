@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/Text.h"
 #include "platform/Charset.h"
 
 namespace {
@@ -57,6 +58,10 @@ TEST(Charset, InvalidBytesBecomeReplacementCharacters) {
     std::string out;
     ASSERT_TRUE(platform::CharsetToUtf8("UTF-8", "a\xFF" "b", out));
     EXPECT_EQ(out, "a\xEF\xBF\xBD" "b");
+    // Sequences past U+10FFFF and surrogates are no UTF-8 either.
+    ASSERT_TRUE(platform::CharsetToUtf8("UTF-8", "\xF6\xBB\xBB\xBB|\xED\xA0\x80", out));
+    EXPECT_TRUE(text::IsValidUtf8(out));
+    EXPECT_NE(out.find('|'), std::string::npos);
 }
 
 }  // namespace

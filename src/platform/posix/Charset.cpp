@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <string>
 
+#include "core/Text.h"
+
 namespace platform {
 namespace {
 
@@ -60,6 +62,8 @@ bool CharsetToUtf8(std::string_view charset, std::string_view bytes, std::string
     iconv(cd, nullptr, nullptr, &o, &oLeft);
     out.append(buffer, static_cast<size_t>(o - buffer));
     iconv_close(cd);
+    // iconv lets some malformed UTF-8 through (code points past U+10FFFF): clean it up.
+    if (!text::IsValidUtf8(out)) out = text::Utf32ToUtf8(text::Utf8ToUtf32(out));
     utf8 = std::move(out);
     return true;
 }

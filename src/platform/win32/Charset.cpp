@@ -88,6 +88,7 @@ bool CharsetToUtf8(std::string_view charset, std::string_view bytes, std::string
     if (n <= 0) return false;
     wide.resize(static_cast<size_t>(n));
     utf8 = text::Utf16ToUtf8(wide);
+    if (!text::IsValidUtf8(utf8)) utf8 = text::Utf32ToUtf8(text::Utf8ToUtf32(utf8));
     return true;
 }
 
