@@ -1,8 +1,25 @@
 #include "platform/Process.h"
 
+#include <mutex>
+#include <optional>
+
+#include "platform/NativeProcess.h"
+#include "platform/Paths.h"
+
 namespace platform {
 
 namespace {
+std::mutex gArgsMutex;
+std::optional<std::vector<std::string>> gArgsOverride;
+
+std::vector<std::string> Arguments() {
+    {
+        std::lock_guard<std::mutex> lock(gArgsMutex);
+        if (gArgsOverride) return *gArgsOverride;
+    }
+    return native::Arguments();
+}
+
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 std::vector<std::string> SplitFrom(const std::string& s, std::size_t i, std::vector<std::string> out) {
@@ -59,6 +76,29 @@ std::vector<std::string> SplitCommandLine(const std::string& s) {
         while (i < s.size() && !IsBlank(s[i])) program += s[i++];
     }
     return SplitFrom(s, i, {std::move(program)});
+}
+
+int ParamCount() {
+    const auto args = Arguments();
+    return args.empty() ? 0 : static_cast<int>(args.size()) - 1;
+}
+
+std::string ParamStr(int index) {
+    if (index == 0) {
+        std::lock_guard<std::mutex> lock(gArgsMutex);
+        if (!gArgsOverride) return ExePath();
+    }
+    const auto args = Arguments();
+    if (index < 0 || static_cast<std::size_t>(index) >= args.size()) return {};
+    return args[static_cast<std::size_t>(index)];
+}
+
+void SetCommandLineForTests(const std::string& programAndArgs) {
+    std::lock_guard<std::mutex> lock(gArgsMutex);
+    if (programAndArgs.empty())
+        gArgsOverride.reset();
+    else
+        gArgsOverride = SplitCommandLine(programAndArgs);
 }
 
 }  // namespace platform

@@ -1,8 +1,15 @@
 #include "platform/Paths.h"
 
+#include <mutex>
+
+#include "platform/NativeProcess.h"
+
 namespace platform {
 
 namespace {
+std::mutex gExeMutex;
+std::string gExePathOverride;
+
 // Program paths use "\" (and a drive colon); POSIX paths use "/". Both split alike.
 bool IsDelimiter(char c) { return c == '\\' || c == '/' || c == ':'; }
 
@@ -32,5 +39,18 @@ std::string ExtractFileExt(const std::string& path) {
 }
 
 std::string ExeDir() { return ExtractFilePath(ExePath()); }
+
+std::string ExePath() {
+    {
+        std::lock_guard<std::mutex> lock(gExeMutex);
+        if (!gExePathOverride.empty()) return gExePathOverride;
+    }
+    return native::ExePath();
+}
+
+void SetExePathForTests(const std::string& path) {
+    std::lock_guard<std::mutex> lock(gExeMutex);
+    gExePathOverride = path;
+}
 
 }  // namespace platform

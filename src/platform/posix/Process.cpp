@@ -1,4 +1,5 @@
 #include "platform/Process.h"
+#include "platform/NativeProcess.h"
 
 #include <spawn.h>
 #include <sys/stat.h>
@@ -20,9 +21,6 @@ extern char** environ;
 namespace platform {
 
 namespace {
-
-std::mutex gMutex;
-std::optional<std::vector<std::string>> gArgsOverride;
 
 std::optional<std::string> LookupVariable(const std::string& name) {
     if (name.empty()) return std::nullopt;
@@ -55,32 +53,6 @@ unsigned WinExecError(int err) {
     }
 }
 
-std::vector<std::string> RealArguments() {
-    std::vector<std::string> args;
-    FILE* f = std::fopen("/proc/self/cmdline", "rb");
-    if (!f) return args;
-    std::string all;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) all.append(buffer, n);
-    std::fclose(f);
-    std::size_t start = 0;
-    while (start < all.size()) {
-        std::size_t end = all.find('\0', start);
-        if (end == std::string::npos) end = all.size();
-        args.push_back(all.substr(start, end - start));
-        start = end + 1;
-    }
-    return args;
-}
-
-std::vector<std::string> Arguments() {
-    {
-        std::lock_guard<std::mutex> lock(gMutex);
-        if (gArgsOverride) return *gArgsOverride;
-    }
-    return RealArguments();
-}
 
 }  // namespace
 
@@ -157,27 +129,23 @@ unsigned WinExec(const std::string& commandLine, int) {
     return 33;
 }
 
-int ParamCount() {
-    const auto args = Arguments();
-    return args.empty() ? 0 : static_cast<int>(args.size()) - 1;
-}
-
-std::string ParamStr(int index) {
-    if (index == 0) {
-        std::lock_guard<std::mutex> lock(gMutex);
-        if (!gArgsOverride) return ExePath();
+std::vector<std::string> native::Arguments() {
+    std::vector<std::string> args;
+    FILE* f = std::fopen("/proc/self/cmdline", "rb");
+    if (!f) return args;
+    std::string all;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) all.append(buffer, n);
+    std::fclose(f);
+    std::size_t start = 0;
+    while (start < all.size()) {
+        std::size_t end = all.find('\0', start);
+        if (end == std::string::npos) end = all.size();
+        args.push_back(all.substr(start, end - start));
+        start = end + 1;
     }
-    const auto args = Arguments();
-    if (index < 0 || static_cast<std::size_t>(index) >= args.size()) return {};
-    return args[static_cast<std::size_t>(index)];
-}
-
-void SetCommandLineForTests(const std::string& programAndArgs) {
-    std::lock_guard<std::mutex> lock(gMutex);
-    if (programAndArgs.empty())
-        gArgsOverride.reset();
-    else
-        gArgsOverride = SplitCommandLine(programAndArgs);
+    return args;
 }
 
 }  // namespace platform

@@ -1,22 +1,12 @@
-#include "platform/Paths.h"
+#include "platform/NativeProcess.h"
 
-#include <mutex>
 #include <vector>
 
 #include "platform/win32/Wide.h"
 
 namespace platform {
 
-namespace {
-std::mutex gMutex;
-std::string gExePathOverride;
-}  // namespace
-
-std::string ExePath() {
-    {
-        std::lock_guard<std::mutex> lock(gMutex);
-        if (!gExePathOverride.empty()) return gExePathOverride;
-    }
+std::string native::ExePath() {
     // Long paths do not fit MAX_PATH: grow until the name is not cut.
     std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
@@ -26,11 +16,6 @@ std::string ExePath() {
         if (buffer.size() >= 32768) return {};
         buffer.resize(buffer.size() * 2);
     }
-}
-
-void SetExePathForTests(const std::string& path) {
-    std::lock_guard<std::mutex> lock(gMutex);
-    gExePathOverride = path;
 }
 
 }  // namespace platform

@@ -1,4 +1,5 @@
 #include "platform/Process.h"
+#include "platform/NativeProcess.h"
 
 #include <mutex>
 #include <optional>
@@ -18,26 +19,6 @@ using win32::Widen;
 
 namespace {
 
-std::mutex gMutex;
-std::optional<std::vector<std::string>> gArgsOverride;
-
-std::vector<std::string> RealArguments() {
-    std::vector<std::string> args;
-    int n = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &n);
-    if (!argv) return args;
-    for (int i = 0; i < n; ++i) args.push_back(Narrow(argv[i], wcslen(argv[i])));
-    LocalFree(argv);
-    return args;
-}
-
-std::vector<std::string> Arguments() {
-    {
-        std::lock_guard<std::mutex> lock(gMutex);
-        if (gArgsOverride) return *gArgsOverride;
-    }
-    return RealArguments();
-}
 
 }  // namespace
 
@@ -75,27 +56,14 @@ unsigned WinExec(const std::string& commandLine, int showCommand) {
     return 33;
 }
 
-int ParamCount() {
-    const auto args = Arguments();
-    return args.empty() ? 0 : static_cast<int>(args.size()) - 1;
-}
-
-std::string ParamStr(int index) {
-    if (index == 0) {
-        std::lock_guard<std::mutex> lock(gMutex);
-        if (!gArgsOverride) return ExePath();
-    }
-    const auto args = Arguments();
-    if (index < 0 || static_cast<std::size_t>(index) >= args.size()) return {};
-    return args[static_cast<std::size_t>(index)];
-}
-
-void SetCommandLineForTests(const std::string& programAndArgs) {
-    std::lock_guard<std::mutex> lock(gMutex);
-    if (programAndArgs.empty())
-        gArgsOverride.reset();
-    else
-        gArgsOverride = SplitCommandLine(programAndArgs);
+std::vector<std::string> native::Arguments() {
+    std::vector<std::string> args;
+    int n = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &n);
+    if (!argv) return args;
+    for (int i = 0; i < n; ++i) args.push_back(Narrow(argv[i], wcslen(argv[i])));
+    LocalFree(argv);
+    return args;
 }
 
 }  // namespace platform
