@@ -339,8 +339,10 @@ TKeyTable TqxHotkey::Pass(TRun& run, int scope, const TKeyTable& in, bool assign
 void TqxHotkey::BuildAndAssign(TCaptionTree& tree, TDiagnostics& diagnostics, bool previewOnly) {
     tree.Clear();
     diagnostics.clear();
+    // Without a form to work on there is nothing to give; a language switch must not fail
+    // over such a component.
     auto* form = dynamic_cast<TWinControl*>(Owner());
-    if (!form) throw Exception("TqxHotkey: the owner is no form");
+    if (!form) return;
     tree.Add(-1, form->Caption(), form);
     if (FActiveMenu) {
         if (auto* f = dynamic_cast<TCustomForm*>(form); f && f->Menu()) AddMenuItems(tree, 0, f->Menu()->Items());

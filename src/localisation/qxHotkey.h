@@ -110,7 +110,8 @@ public:
     // set's tab, otherwise the published Caption (empty when there is none).
     virtual std::string GetCaption(TComponent* object, int index);
     virtual void SetCaption(TComponent* object, int index, const std::string& text);
-    // Builds the tree of the owner form and runs the collection and assignment passes. With
+    // Builds the tree of the owner form and runs the collection and assignment passes (an
+    // owner that is no control leaves the tree empty and changes nothing). With
     // previewOnly, captions stay and the node texts show the would-be captions, plus a
     // diagnostic "No free Shortcut for ..." for captions that found no free character.
     virtual void BuildAndAssign(TCaptionTree& tree, TDiagnostics& diagnostics, bool previewOnly);

@@ -322,6 +322,13 @@ TEST_F(HotkeyTest, BeforeGenerateCancelsAfterGenerateFollowsSuccess) {
     delete b;
     Hotkey->Generate();
     EXPECT_EQ(after, 2);
+    // Without a form: nothing to do, and a language switch does not fail over it.
+    TqxHotkey lonely(nullptr);
+    TCaptionTree tree;
+    TDiagnostics diagnostics;
+    EXPECT_NO_THROW(lonely.Generate());
+    lonely.BuildAndAssign(tree, diagnostics, false);
+    EXPECT_TRUE(tree.Nodes.empty());
 }
 
 namespace {
