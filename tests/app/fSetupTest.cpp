@@ -464,3 +464,28 @@ TEST_F(SetupFormTest, EmptyPasswordIsStoredEmpty) {
 }
 
 }  // namespace
+
+namespace {
+
+using setuptest::SetupFormTest;
+
+TEST_F(SetupFormTest, LayoutKeepsEveryControlApartAndWhole) {
+    TSetupForm* form = Start();
+    form->Show();
+    EXPECT_EQ(setuptest::LayoutFaults(*form), std::vector<std::string>{});
+    // Left column: account, poll time, switches; right column: password and colours;
+    // OK and Cancel at the bottom right.
+    EXPECT_LT(form->eMailqxComboBox->Left(), form->PasswordqxEdit->Left());
+    EXPECT_EQ(form->POP3qxComboBox->Left(), form->eMailqxComboBox->Left());
+    EXPECT_LT(form->eMailqxComboBox->Top(), form->POP3qxComboBox->Top());
+    EXPECT_LT(form->POP3qxComboBox->Top(), form->PollTimeqxEdit->Top());
+    EXPECT_LT(form->PollTimeqxEdit->Top(), form->AutoStartqxCheckBox->Top());
+    EXPECT_EQ(form->qxUpDown1->Left(), form->PollTimeqxEdit->Left() + form->PollTimeqxEdit->Width());
+    EXPECT_GT(form->BackColorqxPanel->Left(), form->AutoStartqxCheckBox->Left() + form->AutoStartqxCheckBox->Width());
+    EXPECT_GT(form->BackColorqxPanel->Top(), form->PasswordqxEdit->Top());
+    EXPECT_GT(form->BitBtn1->Top(), form->AutoShowqxCheckBox->Top());
+    EXPECT_GT(form->BitBtn2->Left(), form->BitBtn1->Left());
+    EXPECT_GT(form->BitBtn2->Left() + form->BitBtn2->Width(), form->TabSheet1->ClientWidth() - 40);
+}
+
+}  // namespace
