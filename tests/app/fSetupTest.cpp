@@ -2,8 +2,12 @@
 // protected password, with the main window's timers stood in for.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "SetupTestEnv.h"
 #include "core/IniFile.h"
+#include "localisation/qxHotkey.h"
+#include "localisation/qxLanguage.h"
 #include "support/qxCheckBox.h"
 #include "support/qxComboBox.h"
 #include "support/qxEdit.h"
@@ -101,6 +105,25 @@ TEST_F(SetupFormTest, DesignValues) {
     EXPECT_EQ(form->TextColorqxPanel->Color(), 65280);
     EXPECT_EQ(form->ColorDialog->Name(), "ColorDialog");
     EXPECT_EQ(form->ColorDialog->Owner(), form);
+
+    ASSERT_NE(form->qxLanguage1, nullptr);
+    EXPECT_EQ(form->qxLanguage1->Name(), "qxLanguage1");
+    EXPECT_EQ(form->qxLanguage1->Owner(), form);
+    EXPECT_FALSE(form->qxLanguage1->ExportEmptyStrings());
+    ASSERT_NE(form->qxHotkey, nullptr);
+    EXPECT_EQ(form->qxHotkey->Name(), "qxHotkey");
+    EXPECT_TRUE(form->qxHotkey->ActiveTabbedNoteBook());
+    EXPECT_FALSE(form->qxHotkey->ActiveTabset());
+    EXPECT_FALSE(form->qxHotkey->ActiveMenu());
+    EXPECT_EQ(Lines(form->qxHotkey->KeysToUse().Used()), TUseProp::DefaultUsed());
+    EXPECT_EQ(Lines(form->qxHotkey->KeysToUse().NotUsed()), TUseProp::DefaultNotUsed());
+    EXPECT_EQ(form->qxHotkey->KeysToUse().Used().Count(), 36);
+    EXPECT_EQ(form->qxHotkey->KeysToUse().NotUsed().Count(), 36);
+    // Both registered for language switches.
+    const auto& languages = LanguageComponents();
+    EXPECT_NE(std::find(languages.begin(), languages.end(), form->qxLanguage1), languages.end());
+    const auto& hotkeys = HotkeyComponents();
+    EXPECT_NE(std::find(hotkeys.begin(), hotkeys.end(), form->qxHotkey), hotkeys.end());
 
     // Both account lists stay out of the language files.
     EXPECT_TRUE(IsExcludedFromTranslation(form->eMailqxComboBox));
