@@ -80,8 +80,14 @@ int main(int argc, char** argv) {
     Print("Skimbar TIdPOP3 sequential:", Run(false, rounds));
     const Figure piped = Run(true, rounds);
     Print("Skimbar TIdPOP3 pipelined:", piped);
+    // __FILE__ may be relative to the build folder, which is where this program lives.
     std::string script = __FILE__;
     script = script.substr(0, script.find_last_of("/\\") + 1) + "pop3_poll.py";
+    if (script[0] != '/') {
+        const std::string self = argv[0];
+        const std::size_t slash = self.find_last_of('/');
+        script = (slash == std::string::npos ? std::string(".") : self.substr(0, slash)) + "/" + script;
+    }
     const std::string command = "python3 '" + script + "' " + std::to_string(rounds);
     FILE* python = popen(command.c_str(), "r");
     if (!python) return 1;
