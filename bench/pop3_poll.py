@@ -29,7 +29,7 @@ def main():
         count, listed = poll()
         times.append(time.perf_counter() - start)
     times.sort()
-    print("Python poplib:   full poll of %d messages (%d bytes listed): median %.1f ms (min %.1f, max %.1f)"
+    print("Python poplib:               full poll of %d messages (%d bytes listed): median %.1f ms (min %.1f, max %.1f)"
           % (count, listed, times[len(times) // 2] * 1e3, times[0] * 1e3, times[-1] * 1e3))
 
 

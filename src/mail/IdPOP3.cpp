@@ -108,6 +108,42 @@ int TIdPOP3::FetchMessageSize(int messageNumber) {
     }
 }
 
+bool TIdPOP3::ServerPipelines() {
+    const std::string key = text::AsciiLower(FHost) + ":" + text::IntToStr(FPort) + ":" + FUserId;
+    const auto known = FPipelining.find(key);
+    if (known != FPipelining.end()) return known->second;
+    bool pipelining = false;
+    try {
+        if (SendCommand("CAPA") == kOk) {
+            TStringList lines;
+            CaptureLines(lines, ".", true);
+            for (int i = 0; i < lines.Count(); ++i) {
+                const std::string line = text::Trim(lines[i]);
+                if (text::SameTextAscii(line.substr(0, line.find(' ')), "PIPELINING")) pipelining = true;
+            }
+        }
+    } catch (const std::exception&) {
+        return false;  // no answer: asked again next time
+    }
+    FPipelining[key] = pipelining;
+    return pipelining;
+}
+
+void TIdPOP3::AnnounceHeaderAndSizeRange(int first, int last) {
+    if (first > last || first < 1 || !Connected() || !ServerPipelines()) return;
+    std::vector<TIdAnnouncedCommand> commands;
+    commands.reserve(static_cast<std::size_t>(last - first + 1) * 2);
+    for (int i = first; i <= last; ++i) {
+        commands.push_back({"TOP " + text::IntToStr(i) + " 0", true});
+        commands.push_back({"LIST " + text::IntToStr(i), false});
+    }
+    try {
+        AnnounceCommands(std::move(commands));
+    } catch (const std::exception&) {
+        // Only replies still due can fail here; the calls then find the connection closed.
+    }
+}
+
 void TIdPOP3::Disconnect() {
     try {
         WriteLine("Quit");

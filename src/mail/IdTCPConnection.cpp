@@ -282,6 +282,71 @@ void TIdTCPConnection::ResetConnection() {
     FCommandRunning = false;
     FCommandDeadline = 0;
     FCommandCost = 0;
+    ClearAnnounced();
+    FCommandsSentAhead = 0;
+}
+
+void TIdTCPConnection::ClearAnnounced() {
+    FAnnounced.clear();
+    FInFlight.clear();
+}
+
+void TIdTCPConnection::AnnounceCommands(std::vector<TIdAnnouncedCommand> commands) {
+    CancelAnnounced();
+    for (TIdAnnouncedCommand& c : commands) FAnnounced.push_back(std::move(c));
+}
+
+void TIdTCPConnection::CancelAnnounced() {
+    FAnnounced.clear();
+    try {
+        while (!FInFlight.empty()) {
+            const TIdAnnouncedCommand c = std::move(FInFlight.front());
+            FInFlight.pop_front();
+            BeginCommand();
+            ReadReply();
+            if (FReplyCode == 1 && c.MultiLine) {
+                std::string line;
+                do {
+                    line = ReadLine();
+                } while (line != "." && !ReadLineTimedOut());
+                if (ReadLineTimedOut()) RaiseClosed();
+            }
+        }
+    } catch (...) {
+        // The replies are out of step now: nothing more is read on this connection.
+        ClearAnnounced();
+        DisconnectSocket();
+        throw;
+    }
+}
+
+bool TIdTCPConnection::TakeAnnounced(const std::string& command) {
+    const std::deque<TIdAnnouncedCommand>& from = FInFlight.empty() ? FAnnounced : FInFlight;
+    if (from.empty() || from.front().Command != command) {
+        CancelAnnounced();
+        return false;
+    }
+    // Refill the window in batches, so that a reply costs no write of its own.
+    constexpr std::size_t refillStep = IdLimits::PipelineWindow / 8;
+    if (FInFlight.empty() || FInFlight.size() + refillStep <= IdLimits::PipelineWindow) {
+        std::string batch;
+        const std::size_t before = FInFlight.size();
+        while (FInFlight.size() < IdLimits::PipelineWindow && !FAnnounced.empty()) {
+            batch += FAnnounced.front().Command;
+            batch += "\r\n";
+            FInFlight.push_back(std::move(FAnnounced.front()));
+            FAnnounced.pop_front();
+        }
+        try {
+            WriteBytes(batch);
+        } catch (...) {
+            ClearAnnounced();
+            throw;
+        }
+        FCommandsSentAhead += static_cast<int>(FInFlight.size() - before);
+    }
+    FInFlight.pop_front();
+    return true;
 }
 
 void TIdTCPConnection::RaiseClosed() { throw EIdConnClosedGracefully(idtext::RSConnectionClosedGracefully); }
@@ -321,6 +386,7 @@ bool TIdTCPConnection::Connected() {
 void TIdTCPConnection::Disconnect() { DisconnectSocket(); }
 
 void TIdTCPConnection::DisconnectSocket() {
+    ClearAnnounced();
     if (!FBinding.HandleAllocated()) return;
     FBinding.ClearAllocated();
     FBinding.CloseSocket();
@@ -470,8 +536,9 @@ std::int16_t TIdTCPConnection::CheckReply(std::int16_t code, std::initializer_li
 }
 
 std::int16_t TIdTCPConnection::SendCommand(const std::string& command, std::int16_t allowedCode) {
+    const bool sentAhead = AnnouncedPending() > 0 && TakeAnnounced(command);
     BeginCommand();
-    if (command != std::string(1, '\0')) WriteLine(command);
+    if (!sentAhead && command != std::string(1, '\0')) WriteLine(command);
     ReadReply();
     if (allowedCode == -1) return CheckReply(FReplyCode, {});
     return CheckReply(FReplyCode, {allowedCode});

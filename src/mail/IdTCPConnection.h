@@ -2,6 +2,7 @@
 // Blocking, line-oriented TCP client: connect, lines cut from an input buffer, command
 // lines with their replies, blocks of lines up to a delimiter, and the socket stack.
 #include <cstdint>
+#include <deque>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -26,6 +27,9 @@ inline constexpr std::size_t MaxLineLength = 1u << 20;  // bytes buffered withou
 // so that a flood of tiny or empty lines ends as early as one of long lines.
 inline constexpr std::size_t MaxCaptureSize = 16u << 20;
 inline constexpr std::size_t LineOverhead = sizeof(std::string) + 16;
+// Commands sent ahead of their replies at most. A few hundred bytes of commands always fit
+// the socket buffers, so sending never blocks while replies pile up unread.
+inline constexpr std::size_t PipelineWindow = 128;
 }  // namespace IdLimits
 
 // Time-out arguments: milliseconds, or one of these.
@@ -192,6 +196,23 @@ public:
     // allowedCode -1 lets every code pass, any other code raises EIdProtocolReplyError.
     // Starts a new command (BeginCommand) first.
     std::int16_t SendCommand(const std::string& command, std::int16_t allowedCode = -1);
+    // Send-ahead: the commands listed follow in this order, each one through SendCommand.
+    // SendCommand of the next of them then writes nothing itself: it keeps up to
+    // PipelineWindow of the list sent ahead (in one write) and reads its own reply, which
+    // is the next to arrive. MultiLine marks the commands whose "+OK" reply runs on up to
+    // a "." line. Any other command, or the listed ones out of order, first reads the
+    // replies still due (CancelAnnounced), then goes on one command at a time.
+    struct TIdAnnouncedCommand {
+        std::string Command;
+        bool MultiLine = false;
+    };
+    void AnnounceCommands(std::vector<TIdAnnouncedCommand> commands);
+    // Reads and drops the replies of the commands sent ahead, and forgets the rest.
+    void CancelAnnounced();
+    // Listed commands not yet answered (sent or not).
+    std::size_t AnnouncedPending() const { return FAnnounced.size() + FInFlight.size(); }
+    // Commands written through the window since the connection was opened.
+    int CommandsSentAhead() const { return FCommandsSentAhead; }
     // From here to the next call, reading belongs to one command: it ends CommandTimeout
     // from now (closed, EIdSocketError 10060) and may take MaxCaptureSize of memory
     // (closed, RSReplyTooLong). A reply read without a command only has the per-wait time-out.
@@ -233,6 +254,10 @@ protected:
     // Milliseconds to the command's deadline (0 when it has passed); -1 without one.
     int CommandTimeLeft() const;
     [[noreturn]] void RaiseTimedOut();
+    // True when command is the next listed one: it is sent (with the window) and its
+    // reply is the next to read. Otherwise the window is closed first.
+    bool TakeAnnounced(const std::string& command);
+    void ClearAnnounced();
 
     TIdSocketHandle FBinding;
     TIdBuffer FInputBuffer;
@@ -246,6 +271,9 @@ protected:
     bool FCommandRunning = false;
     std::int64_t FCommandDeadline = 0;  // steady clock, milliseconds; 0: none
     std::size_t FCommandCost = 0;
+    std::deque<TIdAnnouncedCommand> FAnnounced;  // listed, not yet sent
+    std::deque<TIdAnnouncedCommand> FInFlight;   // sent, reply not yet read
+    int FCommandsSentAhead = 0;
 };
 
 class TIdTCPClient : public TIdTCPConnection {

@@ -178,6 +178,49 @@ TEST_F(Pop3Dovecot, FullPollReadsEveryHeaderAndChangesNothing) {
     EXPECT_NE(log.find("del=0/" + std::to_string(count)), std::string::npos) << log;
 }
 
+// One mail as the poll cycle takes it.
+struct DovecotRecord {
+    bool Fetched;
+    std::string From, Subject, Id;
+    double Date;
+    int Size;
+    int RawLines;
+    bool operator==(const DovecotRecord&) const = default;
+};
+
+TEST_F(Pop3Dovecot, PipelinedPollGivesTheSameRecordsAndChangesNothing) {
+    const std::set<std::string> before = Snapshot();
+    const std::size_t logOffset = LogSize();
+    std::vector<DovecotRecord> runs[2];
+    int sentAhead[2] = {0, 0};
+    for (int run = 0; run < 2; ++run) {
+        TIdPOP3 pop(nullptr);
+        Prepare(pop, Env("SKIMBAR_POP3_PASS"));
+        pop.Connect();
+        const int count = pop.CountMessages();
+        TIdMessage m(nullptr);
+        m.Clear();
+        pop.FetchHeader(1, m);
+        if (run == 1) pop.AnnounceHeaderAndSizeRange(1, count);
+        for (int i = 1; i <= count; ++i) {
+            m.Clear();
+            const bool fetched = pop.FetchHeader(i, m);
+            const int size = pop.FetchMessageSize(i);
+            runs[run].push_back({fetched, m.From().Address(), m.Subject(), m.MessageId(), m.Date(), size,
+                                 m.RawHeaders().Count()});
+        }
+        sentAhead[run] = pop.CommandsSentAhead();
+        pop.Disconnect();
+    }
+    ASSERT_EQ(static_cast<int>(runs[0].size()), Count);
+    EXPECT_TRUE(runs[0] == runs[1]);
+    EXPECT_EQ(sentAhead[0], 0);
+    EXPECT_EQ(sentAhead[1], 2 * Count);  // the server announces PIPELINING
+    EXPECT_EQ(Snapshot(), before) << "a mail file was renamed (flagged), moved or removed";
+    const std::string log = LogSince(logOffset);
+    EXPECT_NE(log.find("retr=0/0"), std::string::npos) << log;
+}
+
 TEST_F(Pop3Dovecot, DecodesTheDemoSubjects) {
     TIdPOP3 pop(nullptr);
     Prepare(pop, Env("SKIMBAR_POP3_PASS"));

@@ -65,6 +65,10 @@ public:
         while (!FClosed && FSocket != net::InvalidSocket && std::chrono::steady_clock::now() < end) ReadLine(line, 100);
     }
     bool ClientClosed() const { return FClosed; }
+    // No more bytes from here; the client sees the end of the stream after what was sent.
+    void ShutdownSend() {
+        if (FSocket != net::InvalidSocket) net::Shutdown(FSocket, 1);
+    }
     void Close() {
         if (FSocket != net::InvalidSocket) {
             net::Close(FSocket);
@@ -155,6 +159,10 @@ struct Pop3Box {
     std::string StatReply;                   // instead of the computed one
     std::string BeforeReply;                 // sent before every reply ("\r\n\r\n")
     bool BlankBeforeDot = true;              // the empty line after the header
+    std::vector<std::string> Capabilities;   // the CAPA list; empty: CAPA is unknown
+    std::string CapaReply;                   // instead of the CAPA answer (an "-ERR" line)
+    int ReplyDelayMs = 0;                    // a slow server: the wait before every reply
+    std::string CloseAfter;                  // after answering this line, end the stream
 };
 
 // Answers like a POP3 server until the client sends Quit, closes, or goes silent.
@@ -163,6 +171,7 @@ inline void ServePop3(Peer& peer, const Pop3Box& box) {
     reply(box.Greeting);
     std::string line;
     while (peer.ReadLine(line)) {
+        if (box.ReplyDelayMs > 0) Peer::Sleep(box.ReplyDelayMs);
         const std::string upper = [&] {
             std::string u = line.substr(0, line.find(' '));
             for (char& ch : u) ch = static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 32 : ch);
@@ -195,11 +204,24 @@ inline void ServePop3(Peer& peer, const Pop3Box& box) {
             if (special != box.ListReplies.end()) reply(special->second);
             else if (n < 1 || n > static_cast<int>(box.Sizes.size())) reply("-ERR There's no message " + std::to_string(n) + ".");
             else reply(box.Ok + " " + std::to_string(n) + " " + std::to_string(box.Sizes[static_cast<std::size_t>(n - 1)]));
+        } else if (upper == "CAPA" && (!box.Capabilities.empty() || !box.CapaReply.empty())) {
+            if (!box.CapaReply.empty()) {
+                reply(box.CapaReply);
+            } else {
+                std::string text = box.Ok + " Capability list follows\r\n";
+                for (const std::string& c : box.Capabilities) text += c + "\r\n";
+                peer.Send(box.BeforeReply + text + ".\r\n");
+            }
         } else if (upper == "QUIT") {
             peer.DrainUntilClosed(1000);
             return;
         } else {
             reply("-ERR Unknown command.");
+        }
+        if (!box.CloseAfter.empty() && line == box.CloseAfter) {
+            peer.ShutdownSend();
+            peer.DrainUntilClosed(5000);
+            return;
         }
     }
 }
