@@ -27,6 +27,7 @@ TFont& TFont::operator=(const TFont& other) {
     FHeight = other.FHeight;
     FColor = other.FColor;
     FStyle = other.FStyle;
+    FPitch = other.FPitch;
     return *this;
 }
 
@@ -65,8 +66,15 @@ void TFont::SetStyle(TFontStyles style) {
     Changed();
 }
 
+void TFont::SetPitch(TFontPitch pitch) {
+    if (pitch == FPitch) return;
+    FPitch = pitch;
+    Changed();
+}
+
 bool TFont::SameAs(const TFont& o) const {
-    return FName == o.FName && FHeight == o.FHeight && FColor == o.FColor && FStyle == o.FStyle;
+    return FName == o.FName && FHeight == o.FHeight && FColor == o.FColor && FStyle == o.FStyle &&
+           FPitch == o.FPitch;
 }
 
 TIcon::~TIcon() { ReleaseHandle(); }
