@@ -1,5 +1,7 @@
 #include "ui/Graphics.h"
 
+#include "ui/Accel.h"
+
 #include <algorithm>
 
 #include "ui/Backend.h"
@@ -136,18 +138,4 @@ void TCanvas::IntersectClip(const TRect& r) {
     FClip = FClip.Intersect(r.Offset(FOrigin.X, FOrigin.Y));
 }
 
-std::string StripAccelChars(const std::string& caption) {
-    std::string out;
-    out.reserve(caption.size());
-    for (std::size_t i = 0; i < caption.size(); ++i) {
-        if (caption[i] == '&') {
-            if (i + 1 < caption.size() && caption[i + 1] == '&') {
-                out += '&';
-                ++i;
-            }
-            continue;
-        }
-        out += caption[i];
-    }
-    return out;
-}
+std::string StripAccelChars(const std::string& caption) { return ui::accel::Shown(caption); }
