@@ -2,7 +2,10 @@
 // edits, a combo box, check boxes, an up-down, buttons, a page control with tab sheets, a
 // popup menu with radio items, a sub-menu and linked actions, a colour dialog, hints, and a
 // small ticker strip of windowless panels moved by a timer.
-// Switches: /popup opens the popup menu after a second; /quit=N closes after N ms.
+// The third page holds a tab set, a tabbed notebook, a radio group, a tree view and a scroll
+// box, with accelerators given by a TqxHotkey.
+// Switches: /popup opens the popup menu after a second; /page=N shows page N; /quit=N closes
+// after N ms.
 #include <windows.h>
 
 #include <string>
@@ -17,6 +20,10 @@
 #include "ui/ImgList.h"
 #include "ui/Menus.h"
 #include "ui/StdCtrls.h"
+#include "ui/Containers.h"
+#include "ui/Tabs.h"
+#include "localisation/qxHotkey.h"
+#include "localisation/qxTreeView.h"
 
 namespace {
 
@@ -107,6 +114,34 @@ public:
         Sheet2->SetName("TabSheet2");
         Sheet2->SetCaption("C&olours");
         Sheet2->SetPageControl(Pages);
+        // Captions without "&" here: the accelerator component gives them theirs.
+        Sheet3 = new TTabSheet(this);
+        Sheet3->SetName("TabSheet3");
+        Sheet3->SetCaption("Containers");
+        Sheet3->SetPageControl(Pages);
+        auto* tabs = Make<TTabSet>(this, Sheet3, "TabSet1", 8, 4, 250, 21);
+        for (const char* t : {"Mail", "News", "Extra"}) tabs->Tabs().Add(t);
+        tabs->SetTabIndex(0);
+        auto* book = Make<TTabbedNotebook>(this, Sheet3, "TabbedNotebook1", 8, 30, 200, 130);
+        TTabPage* general = book->AddPage(this, "General");
+        general->SetName("GeneralPage");
+        TTabPage* details = book->AddPage(this, "Details");
+        details->SetName("DetailsPage");
+        auto* speed = Make<TRadioGroup>(this, general, "SpeedRadioGroup", 6, 4, 150, 76);
+        speed->SetCaption("Speed");
+        for (const char* t : {"Slow", "Fast"}) speed->Items().Add(t);
+        speed->SetItemIndex(1);
+        Make<TCheckBox>(this, details, "VerboseCheckBox", 6, 6, 120, 17)->SetCaption("Verbose");
+        auto* tree = Make<TqxTreeView>(this, Sheet3, "TreeView1", 216, 30, 150, 90);
+        TTreeNode* inbox = tree->Items().Add("Inbox");
+        tree->Items().AddChild(inbox, "alice@example.org");
+        tree->Items().AddChild(inbox, "bob@example.org");
+        tree->Items().Add("Sent");
+        auto* box = Make<TScrollBox>(this, Sheet3, "ScrollBox1", 216, 126, 150, 34);
+        Make<TCheckBox>(this, box, "BoxCheckBox", 6, 8, 130, 17)->SetCaption("Inside the box");
+        auto* note = Make<TLabel>(this, Sheet3, "NoteLabel", 8, 170, 300, 13);
+        note->SetCaption("Notes for the folder");
+        note->SetFocusControl(Make<TEdit>(this, Sheet3, "NoteEdit", 8, 188, 200, 21));
 
         auto* heading = Make<TLabel>(this, Sheet1, "HeadingLabel", 10, 10, 200, 13);
         heading->SetCaption("Check mails for this account :");
@@ -218,6 +253,8 @@ public:
         const char* senders[] = {"alice@example.org", "bob@example.org", "Skimbar", "carol@example.net"};
         const char* subjects[] = {"Lunch on Friday?", "Quarterly figures, final version", "Welcome to Skimbar ...",
                                   "Re: the new ticker"};
+        Hotkey = new TqxHotkey(this);
+        Hotkey->SetName("qxHotkey");
         Ticker = new TTimer(this);
         Ticker->SetInterval(30);
         Ticker->OnTimer = [this](TObject*) { Scroll(); };
@@ -318,7 +355,8 @@ public:
     TAction *FasterAction, *SlowerAction, *QuitAction;
     TPopupMenu* Menu;
     TPageControl* Pages;
-    TTabSheet *Sheet1, *Sheet2;
+    TTabSheet *Sheet1, *Sheet2, *Sheet3;
+    TqxHotkey* Hotkey;
     TComboBox *User, *Server;
     TEdit *Password, *PollTime;
     TUpDown* Spin;
@@ -347,6 +385,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
             form->Menu->Popup(p.X, p.Y);
         };
     }
+    if (auto q = cmd.find(L"/page="); q != std::wstring::npos)
+        form->Pages->SetActivePageIndex(_wtoi(cmd.c_str() + q + 6));
     if (auto q = cmd.find(L"/quit="); q != std::wstring::npos) {
         auto* t = new TTimer(form);
         t->SetInterval(_wtoi(cmd.c_str() + q + 6));

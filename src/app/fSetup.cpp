@@ -1,6 +1,8 @@
 #include "app/fSetup.h"
 
 #include "core/Text.h"
+#include "localisation/qxHotkey.h"
+#include "localisation/qxLanguage.h"
 #include "platform/Paths.h"
 #include "platform/Registry.h"
 #include "support/qxCheckBox.h"
@@ -181,7 +183,19 @@ void TSetupForm::BuildDesign() {
     EndDesign();
 }
 
-void TSetupForm::PlaceTranslationComponents() {}
+void TSetupForm::PlaceTranslationComponents() {
+    // The form-text component comes first: when the form has loaded it imports the active
+    // language, and the accelerators are then given to the imported captions.
+    qxLanguage1 = new TqxLanguage(this);
+    qxLanguage1->SetName("qxLanguage1");
+    qxLanguage1->SetExportEmptyStrings(false);
+    // The default key lists: A to Z and 0 to 9; the 36 characters never used.
+    qxHotkey = new TqxHotkey(this);
+    qxHotkey->SetName("qxHotkey");
+    qxHotkey->SetActiveTabbedNoteBook(true);
+    qxHotkey->SetActiveTabset(false);
+    qxHotkey->SetActiveMenu(false);
+}
 
 void TSetupForm::OfferMailAccounts() {
     platform::TRegistry registry(platform::RootKey::CurrentUser);

@@ -214,7 +214,7 @@ std::string TempSuffix() {
 
 // Writes the lines to a temporary file beside the target, then renames it over the target,
 // so that the file is always either the old or the new one.
-void Save(const std::string& fileName, const Document& d) {
+void Save(const std::string& fileName, const Document& d, TIniFile::FileWriter writer) {
     std::string out;
     for (const Line& l : d.lines) {
         out += l.text;
@@ -223,6 +223,10 @@ void Save(const std::string& fileName, const Document& d) {
     if (d.exists && out == d.bytes) return;
 
     auto fail = [&]() { throw EInOutError(rtl::Format(rtl::SCannotWrite, {fileName})); };
+    if (writer) {
+        if (!writer(fileName, out)) fail();
+        return;
+    }
     const fs::path target = ToPath(fileName);
     fs::path temp = target;
     temp += ToPath(TempSuffix());
@@ -272,7 +276,7 @@ Line MakeLine(std::string text, const std::string& eol) {
 
 }  // namespace
 
-TIniFile::TIniFile(std::string fileName) : FFileName(std::move(fileName)) {}
+TIniFile::TIniFile(std::string fileName, FileWriter writer) : FFileName(std::move(fileName)), FWriter(writer) {}
 
 std::string TIniFile::ReadString(const std::string& section, const std::string& key,
                                  const std::string& defaultValue) const {
@@ -316,7 +320,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
         if (at > 0 && d.lines[at - 1].eol.empty()) d.lines[at - 1].eol = eol;
         d.lines.insert(d.lines.begin() + static_cast<std::ptrdiff_t>(at), MakeLine(entry, eol));
     }
-    Save(FFileName, d);
+    Save(FFileName, d, FWriter);
 }
 
 void TIniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
@@ -339,7 +343,7 @@ void TIniFile::DeleteKey(const std::string& section, const std::string& key) {
             changed = true;
         }
     }
-    if (changed) Save(FFileName, d);
+    if (changed) Save(FFileName, d, FWriter);
 }
 
 void TIniFile::EraseSection(const std::string& section) {
@@ -359,7 +363,7 @@ void TIniFile::EraseSection(const std::string& section) {
         d.lines.erase(d.lines.begin() + r.header, d.lines.begin() + static_cast<std::ptrdiff_t>(r.end));
         changed = true;
     }
-    if (changed) Save(FFileName, d);
+    if (changed) Save(FFileName, d, FWriter);
 }
 
 bool TIniFile::SectionExists(const std::string& section) const {

@@ -14,7 +14,12 @@
 
 class TIniFile {
 public:
-    explicit TIniFile(std::string fileName);
+    // Writes a whole file in place of the old one; false when it cannot.
+    using FileWriter = bool (*)(const std::string& fileName, const std::string& bytes);
+    // writer: how the file is replaced. The program passes the platform's whole-file write,
+    // which keeps a read-only file, the file's permissions and a link; without one, a
+    // temporary file beside it is renamed over it.
+    explicit TIniFile(std::string fileName, FileWriter writer = nullptr);
     const std::string& FileName() const { return FFileName; }
 
     // Blanks around the value and one pair of enclosing quotes (" or ') are dropped; at
@@ -49,4 +54,5 @@ public:
 
 private:
     std::string FFileName;
+    FileWriter FWriter;
 };

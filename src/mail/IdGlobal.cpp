@@ -77,9 +77,11 @@ bool TryParseDateTimePart(std::string& s, TDateTime& result) {
     s = text::Trim(s);
     if (s.empty()) return false;
     if (IsDayName(s)) {
-        // The weekday with its comma, also when the day follows without a blank.
+        // The weekday with its comma, also when the day follows without a blank, and with
+        // a full stop after an abbreviation ("Thu., 1 Jan").
         std::size_t i = 0;
         while (i < s.size() && IsAsciiLetter(s[i])) ++i;
+        if (i < s.size() && s[i] == '.') ++i;
         if (i < s.size() && s[i] == ',') ++i;
         s.erase(0, i);
         DropLeadingBlanks(s);
@@ -94,7 +96,10 @@ bool TryParseDateTimePart(std::string& s, TDateTime& result) {
     TDateTime date = 0;
     if (!dt::TryEncodeDate(year, month, day, date)) return false;
     DropLeadingBlanks(s);
-    if (s.find(':') != std::string::npos) {
+    // Only a token with a ":" is a time: a ":" further on (in a comment, say) must not turn
+    // a bare number into hours and minutes.
+    const std::size_t blank = s.find(' ');
+    if (s.substr(0, blank).find(':') != std::string::npos) {
         std::string time = NextToken(s);
         const std::size_t c1 = time.find(':');
         const int hour = text::StrToIntDef(time.substr(0, c1), 0);
@@ -121,6 +126,8 @@ TDateTime ParseZoneOffset(const std::string& zone) {
     std::string z = text::Trim(zone);
     if (z.empty()) return 0;
     if (z[0] == '+' || z[0] == '-') {
+        // "+01:00" is written by some mailers for "+0100".
+        if (z.size() >= 6 && z[3] == ':') z.erase(3, 1);
         z = z.substr(0, 5);
         if (z.size() < 5 || !IsDigit(z[1]) || !IsDigit(z[2]) || !IsDigit(z[3]) || !IsDigit(z[4])) return 0;
         const int hours = (z[1] - '0') * 10 + (z[2] - '0');

@@ -52,20 +52,114 @@ bool ReadWord(std::string_view v, std::size_t p, Word& w) {
     return true;
 }
 
-std::string PlainText(std::string_view s) {
-    return text::IsValidUtf8(s) ? std::string(s) : text::Cp1252ToUtf8(s);
-}
+std::string PlainText(std::string_view s) { return HeaderPlainText(s); }
 
 bool SameCharset(const std::string& a, const std::string& b) { return text::SameTextAscii(a, b); }
 
 bool WordsToUtf8(const std::string& charset, const std::string& bytes, std::string& out) {
     const std::string_view name = std::string_view(charset).substr(0, charset.find('*'));
-    if (text::SameTextAscii(name, "ISO-2022-JP"))
-        return platform::CharsetToUtf8("Shift_JIS", JisToShiftJis(bytes), out);
+    if (text::SameTextAscii(name, "ISO-2022-JP")) return Iso2022JpToUtf8(bytes, out);
     return platform::CharsetToUtf8(name, bytes, out);
 }
 
 }  // namespace
+
+std::string HeaderPlainText(std::string_view value) {
+    return text::IsValidUtf8(value) ? std::string(value) : text::Cp1252ToUtf8(value);
+}
+
+bool Iso2022JpToUtf8(std::string_view jis, std::string& utf8) {
+    enum class Set { Ascii, Roman, Katakana, Kanji, OtherKanji };
+    std::string out;
+    out.reserve(jis.size() * 2);
+    Set set = Set::Ascii;
+    std::string pairs;  // JIS X 0208 run as Shift_JIS bytes, converted when it ends
+    auto flush = [&]() -> bool {
+        if (pairs.empty()) return true;
+        std::string part;
+        if (!platform::CharsetToUtf8("CP932", pairs, part)) return false;
+        out += part;
+        pairs.clear();
+        return true;
+    };
+    for (std::size_t i = 0; i < jis.size();) {
+        const unsigned char c = static_cast<unsigned char>(jis[i]);
+        if (c == 27) {
+            if (!flush()) return false;
+            const std::string_view seq = jis.substr(i + 1, 2);
+            if (seq == "(B") set = Set::Ascii;
+            else if (seq == "(J") set = Set::Roman;
+            else if (seq == "(I") set = Set::Katakana;
+            else if (seq == "$B" || seq == "$@") set = Set::Kanji;
+            else if (jis.substr(i + 1, 2) == "$(") {
+                // JIS X 0212 and 0213 are not in the code page: their pairs become U+FFFD.
+                set = Set::OtherKanji;
+                ++i;
+            } else {
+                out += "\xEF\xBF\xBD";
+                ++i;
+                continue;
+            }
+            i += 3;
+            continue;
+        }
+        if (c == '\r' || c == '\n') {
+            // A line end returns to ASCII.
+            if (!flush()) return false;
+            set = Set::Ascii;
+            out += static_cast<char>(c);
+            ++i;
+            continue;
+        }
+        switch (set) {
+        case Set::Ascii:
+            if (c < 0x80) out += static_cast<char>(c);
+            else out += "\xEF\xBF\xBD";
+            ++i;
+            break;
+        case Set::Roman:
+            if (c == 0x5C) out += "\xC2\xA5";           // yen sign
+            else if (c == 0x7E) out += "\xE2\x80\xBE";  // overline
+            else if (c < 0x80) out += static_cast<char>(c);
+            else out += "\xEF\xBF\xBD";
+            ++i;
+            break;
+        case Set::Katakana:
+            if (c >= 0x21 && c <= 0x5F) text::AppendUtf8(out, 0xFF61 + (c - 0x21));
+            else if (c < 0x21) out += static_cast<char>(c);
+            else out += "\xEF\xBF\xBD";
+            ++i;
+            break;
+        case Set::Kanji: {
+            const unsigned char d = i + 1 < jis.size() ? static_cast<unsigned char>(jis[i + 1]) : 0;
+            if (c < 0x21 || c > 0x7E || d < 0x21 || d > 0x7E) {
+                if (!flush()) return false;
+                if (c < 0x21) out += static_cast<char>(c);
+                else out += "\xEF\xBF\xBD";
+                ++i;
+                break;
+            }
+            // Row and cell to Shift_JIS, as JisToShiftJis does.
+            pairs += static_cast<char>(((c - 1) >> 1) + (c <= 94 ? 113 : 177));
+            pairs += static_cast<char>(c % 2 == 0 ? d + 126 : d < 96 ? d + 31 : d + 32);
+            i += 2;
+            break;
+        }
+        case Set::OtherKanji:
+            if (c < 0x21) {
+                out += static_cast<char>(c);
+                ++i;
+            } else {
+                out += "\xEF\xBF\xBD";
+                i += 2;
+            }
+            break;
+        }
+    }
+    if (!flush()) return false;
+    utf8 = std::move(out);
+    return true;
+}
 
 std::string DecodeQ(std::string_view encoded) {
     std::string out;

@@ -43,7 +43,7 @@ TIdMessagePriority PriorityFromText(const std::string& value) {
 }
 
 void SetDecodedAddress(TIdEMailAddressItem& item, const std::string& value) {
-    item.SetText(value);
+    item.SetText(HeaderPlainText(value));
     item.SetName(DecodeHeaderText(item.Name()));
 }
 
@@ -56,22 +56,24 @@ void SetDecodedList(TIdEMailAddressList& list, const std::string& value) {
 
 void TIdMessage::ProcessHeaders() {
     const TIdHeaderList& h = FRawHeaders;
-    FContentType = h.HeaderValue("Content-Type");
-    FContentTransferEncoding = h.HeaderValue("Content-Transfer-Encoding");
+    // Every text handed out is UTF-8: raw 8-bit bytes are taken as Windows-1252.
+    auto text = [&h](const char* name) { return HeaderPlainText(h.HeaderValue(name)); };
+    FContentType = text("Content-Type");
+    FContentTransferEncoding = text("Content-Transfer-Encoding");
     FSubject = DecodeHeaderText(h.HeaderValue("Subject"));
     SetDecodedAddress(FFrom, h.HeaderValue("From"));
-    FMessageId = h.HeaderValue("Message-Id");
+    FMessageId = text("Message-Id");
     FNewsGroups.Clear();
-    for (const std::string& group : SplitHeaderList(h.HeaderValue("Newsgroups"))) FNewsGroups.Add(group);
+    for (const std::string& group : SplitHeaderList(text("Newsgroups"))) FNewsGroups.Add(group);
     SetDecodedList(FRecipients, h.HeaderValue("To"));
     SetDecodedList(FCCList, h.HeaderValue("Cc"));
-    FOrganization = h.HeaderValue("Organization");
-    FReceiptRecipient.SetText(h.HeaderValue("Disposition-Notification-To"));
-    if (FReceiptRecipient.Text().empty()) FReceiptRecipient.SetText(h.HeaderValue("Return-Receipt-To"));
-    FReferences = h.HeaderValue("References");
-    FReplyTo.SetEMailAddresses(h.HeaderValue("Reply-To"));
+    FOrganization = text("Organization");
+    FReceiptRecipient.SetText(text("Disposition-Notification-To"));
+    if (FReceiptRecipient.Text().empty()) FReceiptRecipient.SetText(text("Return-Receipt-To"));
+    FReferences = text("References");
+    FReplyTo.SetEMailAddresses(text("Reply-To"));
     FDate = HeaderDateToLocal(h.HeaderValue("Date"));
-    FSender.SetText(h.HeaderValue("Sender"));
+    FSender.SetText(text("Sender"));
     std::string priority = h.HeaderValue("Priority");
     if (priority.empty()) priority = h.HeaderValue("X-Priority");
     FPriority = PriorityFromText(priority);

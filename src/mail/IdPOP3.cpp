@@ -43,12 +43,18 @@ void TIdPOP3::Connect() {
     CheckNoLineBreak(FPassword, "password");
     TIdMessageClient::Connect();
     try {
+        BeginCommand();  // the greeting has the deadline of a command
         ReadReply();
         CheckReply(FReplyCode, {kOk});
         SendCommand("USER " + FUserId, kOk);
         SendCommand("PASS " + FPassword, kOk);
     } catch (...) {
-        Disconnect();  // its own exception, if any, replaces the first
+        // The first failure is the one to report: after a time-out the socket is closed
+        // already, and the failing "Quit" would only say so.
+        try {
+            Disconnect();
+        } catch (...) {
+        }
         throw;
     }
 }
@@ -58,22 +64,39 @@ int TIdPOP3::CountMessages() {
     return StatReplyCount(LastReplyLine());
 }
 
+bool TIdPOP3::ReadHeaderReply(TIdMessage& message) {
+    if (CaptureLines(message.RawHeaders(), std::string(), true)) return true;
+    std::string line;
+    do {
+        line = ReadLine();
+    } while (line.empty() && !ReadLineTimedOut());
+    if (line == ".") return true;
+    // Lines the server sent beyond the header belong to this reply: skip them, so that
+    // the next command reads its own reply. The command's bounds end an endless stream.
+    while (line != "." && !ReadLineTimedOut()) line = ReadLine();
+    return false;
+}
+
 bool TIdPOP3::FetchHeader(int messageNumber, TIdMessage& message) {
+    bool ended = false;
     try {
         SendCommand("TOP " + text::IntToStr(messageNumber) + " 0", kOk);
-        if (ReadHeaderBlock(message, std::string())) return true;
-        std::string line;
-        do {
-            line = ReadLine();
-        } while (line.empty() && !ReadLineTimedOut());
-        if (line == ".") return true;
-        // Lines the server sent beyond the header belong to this reply: skip them, so that
-        // the next command reads its own reply.
-        while (line != "." && !ReadLineTimedOut()) line = ReadLine();
-        return false;
     } catch (const std::exception&) {
         return false;
     }
+    try {
+        ended = ReadHeaderReply(message);
+    } catch (const std::exception&) {
+        ended = false;
+    }
+    // The fields are filled only after the reply was read to its end (or failed): a field
+    // that raises must not leave the rest of the reply to be taken for the next one.
+    try {
+        message.ProcessHeaders();
+    } catch (const std::exception&) {
+        return false;
+    }
+    return ended;
 }
 
 int TIdPOP3::FetchMessageSize(int messageNumber) {

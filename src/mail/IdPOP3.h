@@ -11,13 +11,16 @@ class TIdPOP3 : public TIdMessageClient {
 public:
     explicit TIdPOP3(TComponent* owner);
 
-    // Connects, checks the greeting and logs in with USER and PASS. Raises on any failure,
-    // after "Quit" was tried and the socket closed.
+    // Connects, checks the greeting and logs in with USER and PASS. Raises the first
+    // failure, after "Quit" was tried and the socket closed.
     void Connect() override;
     // STAT: the number of messages. Raises on an error reply or a count that is no number.
     int CountMessages();
-    // TOP n 0 into the message (appended to its RawHeaders, then processed). True when the
-    // header block and the reply ended properly; never raises.
+    // TOP n 0 into the message (appended to its RawHeaders, then processed once the reply
+    // has been read to its end). True when the header block and the reply ended properly
+    // and the fields were filled without failure; never raises. After "-ERR" the message
+    // is left as it was; after a failure inside the reply its fields come from the lines
+    // received.
     bool FetchHeader(int messageNumber, TIdMessage& message);
     // LIST n: the size in octets, or -1 on any failure; never raises.
     int FetchMessageSize(int messageNumber);
@@ -30,6 +33,9 @@ public:
     void SetPassword(const std::string& value) { FPassword = value; }
 
 private:
+    // The header lines up to the empty line, then the rest of the reply up to its ".".
+    bool ReadHeaderReply(TIdMessage& message);
+
     std::string FUserId;
     std::string FPassword;
 };

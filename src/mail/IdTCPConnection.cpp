@@ -1,6 +1,7 @@
 #include "mail/IdTCPConnection.h"
 
 #include <algorithm>
+#include <chrono>
 #include <mutex>
 
 #include "core/Text.h"
@@ -128,11 +129,11 @@ std::string TIdStack::AddressText(std::uint32_t a) {
            text::IntToStr((a >> 8) & 0xFF) + "." + text::IntToStr(a & 0xFF);
 }
 
-std::string TIdStack::ResolveHost(const std::string& host) {
+std::string TIdStack::ResolveHost(const std::string& host, int timeoutMs) {
     if (text::SameTextAscii(host, "LOCALHOST")) return "127.0.0.1";
     if (IsIPAddress(host)) return host;
     std::uint32_t address = 0;
-    if (!net::ResolveName(host, address)) RaiseLastError();
+    if (!net::ResolveName(host, address, timeoutMs)) RaiseLastError();
     return AddressText(address);
 }
 
@@ -254,6 +255,13 @@ void TIdBuffer::Remove(std::size_t count) {
 
 // ---- connection
 
+namespace {
+std::int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+}  // namespace
+
 TIdTCPConnection::TIdTCPConnection(TComponent* owner) : TIdComponent(owner) {
     FRecvBuffer.resize(static_cast<std::size_t>(FRecvBufferSize));
 }
@@ -271,9 +279,39 @@ void TIdTCPConnection::ResetConnection() {
     FBinding.Reset(true);
     FInputBuffer.Clear();
     FClosedGracefully = false;
+    FCommandRunning = false;
+    FCommandDeadline = 0;
+    FCommandCost = 0;
 }
 
 void TIdTCPConnection::RaiseClosed() { throw EIdConnClosedGracefully(idtext::RSConnectionClosedGracefully); }
+
+void TIdTCPConnection::BeginCommand() {
+    FCommandRunning = true;
+    FCommandCost = 0;
+    FCommandDeadline = CommandTimeout >= 0 ? NowMs() + CommandTimeout : 0;
+}
+
+int TIdTCPConnection::CommandTimeLeft() const {
+    if (!FCommandRunning || FCommandDeadline == 0) return -1;
+    const std::int64_t left = FCommandDeadline - NowMs();
+    return left <= 0 ? 0 : static_cast<int>(std::min<std::int64_t>(left, 0x7FFFFFFF));
+}
+
+void TIdTCPConnection::RaiseTimedOut() {
+    // A late reply would be taken for the answer to the next command: close.
+    DisconnectSocket();
+    throw EIdSocketError(net::ErrTimedOut);
+}
+
+void TIdTCPConnection::ChargeLine(std::size_t bytes) {
+    if (!FCommandRunning) return;
+    FCommandCost += bytes + IdLimits::LineOverhead;
+    if (FCommandCost > IdLimits::MaxCaptureSize) {
+        DisconnectSocket();
+        throw EIdException(idtext::RSReplyTooLong);
+    }
+}
 
 bool TIdTCPConnection::Connected() {
     CheckForDisconnect(false, false);
@@ -305,14 +343,20 @@ int TIdTCPConnection::ReadFromSocket(bool raiseExceptionIfDisconnected, int time
     if (!Connected()) return 0;
     if (!FBinding.HandleAllocated()) RaiseClosed();
     const bool limited = timeout >= 0;
-    const int wait = limited ? timeout : ReadTimeout;
+    int wait = limited ? timeout : ReadTimeout;
+    // The command's deadline cuts every wait short, however often bytes trickle in.
+    const int left = CommandTimeLeft();
+    if (left == 0) RaiseTimedOut();
+    bool deadlineFirst = false;
+    if (left > 0 && (wait < 0 || left <= wait)) {
+        wait = left;
+        deadlineFirst = true;
+    }
     const int ready = net::WaitReadable(FBinding.Handle(), wait);
     if (ready < 0) TIdStack::RaiseLastError();
     if (ready == 0) {
-        if (limited) return 0;
-        // A late reply would be taken for the answer to the next command: close.
-        DisconnectSocket();
-        throw EIdSocketError(net::ErrTimedOut);
+        if (limited && !deadlineFirst) return 0;
+        RaiseTimedOut();
     }
     const int ask = static_cast<int>(std::min<std::size_t>(FRecvBuffer.size(), std::max<std::size_t>(maxBytes, 1)));
     int count = net::Recv(FBinding.Handle(), FRecvBuffer.data(), ask);
@@ -351,6 +395,7 @@ std::string TIdTCPConnection::ReadLine(const std::string& terminator, int timeou
             return std::string();
         }
     }
+    ChargeLine(found + term.size());
     std::string line = FInputBuffer.Extract(found);
     FInputBuffer.Remove(term.size());
     if (terminator.empty() && !line.empty() && line.back() == '\r') line.pop_back();
@@ -358,9 +403,16 @@ std::string TIdTCPConnection::ReadLine(const std::string& terminator, int timeou
 }
 
 std::string TIdTCPConnection::ReadLineSkippingBlanks() {
-    for (;;) {
+    // Empty lines arrive without any wait, so they are counted here as well: also outside
+    // a command they cannot keep the reader busy for good.
+    const std::size_t maxBlanks = IdLimits::MaxCaptureSize / (IdLimits::LineOverhead + 2);
+    for (std::size_t blanks = 0;; ++blanks) {
         std::string line = text::Trim(ReadLine(std::string(), IdTimeoutInfinite));
         if (!line.empty()) return line;
+        if (blanks >= maxBlanks) {
+            DisconnectSocket();
+            throw EIdException(idtext::RSBlankLinesFlood);
+        }
     }
 }
 
@@ -418,6 +470,7 @@ std::int16_t TIdTCPConnection::CheckReply(std::int16_t code, std::initializer_li
 }
 
 std::int16_t TIdTCPConnection::SendCommand(const std::string& command, std::int16_t allowedCode) {
+    BeginCommand();
     if (command != std::string(1, '\0')) WriteLine(command);
     ReadReply();
     if (allowedCode == -1) return CheckReply(FReplyCode, {});
@@ -436,8 +489,9 @@ bool TIdTCPConnection::CaptureLines(TStrings& dest, const std::string& delimiter
         // The end of a multi-line reply also ends a block that lacks its delimiter.
         if (dotUnstuff && line == ".") return true;
         if (dotUnstuff && line.size() >= 2 && line[0] == '.' && line[1] == '.') line.erase(0, 1);
-        total += line.size() + 2;
-        if (total > IdLimits::MaxCaptureSize) {
+        // Within a command ReadLine has counted the line already; outside one, count here.
+        total += line.size() + 2 + IdLimits::LineOverhead;
+        if (!FCommandRunning && total > IdLimits::MaxCaptureSize) {
             DisconnectSocket();
             throw EIdException(idtext::RSReplyTooLong);
         }
@@ -458,7 +512,7 @@ void TIdTCPClient::Connect() {
         FBinding.IP = FBoundIP;
         FBinding.Port = 0;
         FBinding.Bind();
-        FBinding.PeerIP = GStack()->ResolveHost(FHost);
+        FBinding.PeerIP = GStack()->ResolveHost(FHost, ResolveTimeout);
         FBinding.PeerPort = FPort;
         if (!FUseNagle && net::SetNoDelay(FBinding.Handle(), true) != 0) TIdStack::RaiseLastError();
         FBinding.Connect(ConnectTimeout);

@@ -14,10 +14,18 @@
 // Every limit of the network layer, in one place. A silent server or a flood of bytes ends
 // in an exception instead of a frozen program or an exhausted memory.
 namespace IdLimits {
+inline constexpr int ResolveTimeoutMs = 30000;  // name lookup
 inline constexpr int ConnectTimeoutMs = 30000;  // connect
 inline constexpr int ReadTimeoutMs = 60000;     // each wait for data
-inline constexpr std::size_t MaxLineLength = 1u << 20;    // bytes buffered without a line end
-inline constexpr std::size_t MaxCaptureSize = 16u << 20;  // bytes of one block of lines
+// One command, from sending it to the end of its reply: a server that trickles a byte now
+// and then never lets a single wait run out.
+inline constexpr int CommandTimeoutMs = 60000;
+inline constexpr std::size_t MaxLineLength = 1u << 20;  // bytes buffered without a line end
+// Memory one reply may take. Every line read counts with its bytes and its terminator plus
+// LineOverhead, what a kept line costs beside its text (a list entry with its allocation),
+// so that a flood of tiny or empty lines ends as early as one of long lines.
+inline constexpr std::size_t MaxCaptureSize = 16u << 20;
+inline constexpr std::size_t LineOverhead = sizeof(std::string) + 16;
 }  // namespace IdLimits
 
 // Time-out arguments: milliseconds, or one of these.
@@ -36,6 +44,7 @@ inline constexpr const char* RSNotEnoughDataInBuffer = "Not enough data in buffe
 inline constexpr const char* RSObjectTypeNotSupported = "Object type not supported.";
 inline constexpr const char* RSLineTooLong = "Line longer than 1048576 bytes received; connection closed.";
 inline constexpr const char* RSReplyTooLong = "Reply longer than 16777216 bytes received; connection closed.";
+inline constexpr const char* RSBlankLinesFlood = "Too many empty lines received; connection closed.";
 }  // namespace idtext
 
 SKIMBAR_EXCEPTION(EIdSilentException, EIdException);
@@ -80,8 +89,9 @@ class TIdStack {
 public:
     virtual ~TIdStack() = default;
     const std::string& Name() const { return FName; }
-    // "LOCALHOST" -> "127.0.0.1"; an address stays; any other name is looked up.
-    std::string ResolveHost(const std::string& host);
+    // "LOCALHOST" -> "127.0.0.1"; an address stays; any other name is looked up, for
+    // timeoutMs at most (< 0: no limit; a lookup that takes longer raises 10060).
+    std::string ResolveHost(const std::string& host, int timeoutMs = IdLimits::ResolveTimeoutMs);
     static bool IsIPAddress(const std::string& text);
     // "a.b.c.d" in host order; only for texts that IsIPAddress accepts.
     static std::uint32_t AddressOf(const std::string& ip);
@@ -180,7 +190,14 @@ public:
     void WriteBytes(std::string_view bytes);
     // Sends the command (unless it is the one-character text NUL) and reads the reply;
     // allowedCode -1 lets every code pass, any other code raises EIdProtocolReplyError.
+    // Starts a new command (BeginCommand) first.
     std::int16_t SendCommand(const std::string& command, std::int16_t allowedCode = -1);
+    // From here to the next call, reading belongs to one command: it ends CommandTimeout
+    // from now (closed, EIdSocketError 10060) and may take MaxCaptureSize of memory
+    // (closed, RSReplyTooLong). A reply read without a command only has the per-wait time-out.
+    void BeginCommand();
+    // True between BeginCommand and the end of the connection.
+    bool CommandRunning() const { return FCommandRunning; }
     std::int16_t ReadReply();
     std::int16_t CheckReply(std::int16_t code, std::initializer_list<std::int16_t> allowed);
     std::string LastReplyLine() const;
@@ -200,8 +217,10 @@ public:
     void SetSendBufferSize(int value) { FSendBufferSize = value > 0 ? value : 1; }
 
     // Milliseconds; negative waits without limit. Defaults from IdLimits.
+    int ResolveTimeout = IdLimits::ResolveTimeoutMs;
     int ConnectTimeout = IdLimits::ConnectTimeoutMs;
     int ReadTimeout = IdLimits::ReadTimeoutMs;
+    int CommandTimeout = IdLimits::CommandTimeoutMs;
     bool ASCIIFilter = false;
     bool InterceptEnabled = false;
 
@@ -209,6 +228,11 @@ protected:
     void ResetConnection();
     int ReadFromSocket(bool raiseExceptionIfDisconnected, int timeout, std::size_t maxBytes);
     [[noreturn]] void RaiseClosed();
+    // Counts a line taken from the input against the command's memory bound.
+    void ChargeLine(std::size_t bytes);
+    // Milliseconds to the command's deadline (0 when it has passed); -1 without one.
+    int CommandTimeLeft() const;
+    [[noreturn]] void RaiseTimedOut();
 
     TIdSocketHandle FBinding;
     TIdBuffer FInputBuffer;
@@ -219,6 +243,9 @@ protected:
     std::int16_t FReplyCode = 0;
     bool FClosedGracefully = false;
     bool FReadLineTimedOut = false;
+    bool FCommandRunning = false;
+    std::int64_t FCommandDeadline = 0;  // steady clock, milliseconds; 0: none
+    std::size_t FCommandCost = 0;
 };
 
 class TIdTCPClient : public TIdTCPConnection {

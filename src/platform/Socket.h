@@ -28,6 +28,8 @@ void StopStack();
 
 // Error number of the last failing call on this thread.
 int LastError();
+// Sets what LastError answers on this thread.
+void SetErrorNumber(int code);
 
 // socket(AF_INET, SOCK_STREAM, 0).
 Socket OpenTcp();
@@ -47,7 +49,16 @@ int SetNoDelay(Socket s, bool on);
 bool LocalAddress(Socket s, std::uint32_t& address, int& port);
 bool PeerAddress(Socket s, std::uint32_t& address, int& port);
 // Name lookup; the first IPv4 address. False with LastError set (11001 and the like).
-bool ResolveName(const std::string& name, std::uint32_t& address);
+// The lookup runs on a thread of its own and is given up after timeoutMs (< 0: no limit),
+// failing with 10060; the system call itself cannot be cancelled and ends in the background.
+bool ResolveName(const std::string& name, std::uint32_t& address, int timeoutMs);
+
+// The blocking system lookup behind ResolveName; safe on any thread. False with error set.
+bool LookupName(const std::string& name, std::uint32_t& address, int& error);
+// Replaces the lookup ResolveName uses (tests: a resolver that never answers); null
+// restores the system one. Returns the previous one.
+using NameLookupFunction = bool (*)(const std::string& name, std::uint32_t& address, int& error);
+NameLookupFunction SetNameLookup(NameLookupFunction lookup);
 
 // For servers inside the tests: listen on 127.0.0.1 at a free port (port is set), and
 // accept one client within timeoutMs (InvalidSocket on time-out or failure).

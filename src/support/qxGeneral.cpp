@@ -98,7 +98,7 @@ void EnterExportMode() {
     // A template that survived the delete would keep stale lines of an older run.
     if (platform::FileExists(path))
         throw EInOutError(rtl::Format(rtl::SCannotWrite, {path}));
-    s.ExportFile = std::make_unique<TIniFile>(path);
+    s.ExportFile = std::make_unique<TIniFile>(path, &platform::WriteFileBytes);
     ShowInformation("Export Language");
 }
 
@@ -179,7 +179,7 @@ std::string GetCfgIniFileName() {
 void EnsureCfgIniFile() {
     if (CfgIniFile) return;
     TState& s = State();
-    s.Cfg = std::make_unique<TIniFile>(GetCfgIniFileName());
+    s.Cfg = std::make_unique<TIniFile>(GetCfgIniFileName(), &platform::WriteFileBytes);
     CfgIniFile = s.Cfg.get();
 }
 

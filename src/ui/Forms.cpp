@@ -10,6 +10,7 @@
 #include "ui/Menus.h"
 #include "ui/PropHelpers.h"
 #include "ui/StdCtrls.h"
+#include "ui/Tabs.h"
 
 using namespace ui;
 
@@ -338,17 +339,33 @@ bool TCustomForm::DialogChar(char32_t key) {
         return false;
     });
     if (done) return true;
-    // Tabs of page controls (their sheets are hidden unless active, so look at them apart).
+    // Tabs of page controls, tabbed notebooks and tab sets (their pages are hidden unless
+    // active, so look at them apart).
     ForEachControl(this, [&](TControl* c) {
-        auto* pc = dynamic_cast<TPageControl*>(c);
-        if (!pc || !pc->Showing()) return true;
-        std::vector<TTabSheet*> tabs = pc->VisibleTabs();
-        for (std::size_t i = 0; i < tabs.size(); ++i)
-            if (accel::Matches(tabs[i]->Caption(), key)) {
-                pc->NotifyUserTab(static_cast<int>(i));
-                done = true;
-                return false;
-            }
+        if (!c->Showing() || !c->EffectivelyEnabled()) return true;
+        if (auto* pc = dynamic_cast<TPageControl*>(c)) {
+            std::vector<TTabSheet*> tabs = pc->VisibleTabs();
+            for (std::size_t i = 0; i < tabs.size(); ++i)
+                if (accel::Matches(tabs[i]->Caption(), key)) {
+                    pc->NotifyUserTab(static_cast<int>(i));
+                    done = true;
+                    return false;
+                }
+        } else if (auto* book = dynamic_cast<TTabbedNotebook*>(c)) {
+            for (int i = 0; i < book->Pages().Count(); ++i)
+                if (accel::Matches(book->Pages()[i], key)) {
+                    book->SetPageIndex(i);
+                    done = true;
+                    return false;
+                }
+        } else if (auto* tabSet = dynamic_cast<TTabSet*>(c)) {
+            for (int i = 0; i < tabSet->Tabs().Count(); ++i)
+                if (accel::Matches(tabSet->Tabs()[i], key)) {
+                    tabSet->SetTabIndex(i);
+                    done = true;
+                    return false;
+                }
+        }
         return true;
     });
     return done;

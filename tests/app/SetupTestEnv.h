@@ -10,6 +10,8 @@
 #include "app/fSetup.h"
 #include "platform/Registry.h"
 #include "support/SupportTestEnv.h"
+#include "ui/Backend.h"
+#include "ui/ComCtrls.h"
 #include "ui/ExtCtrls.h"
 #include "ui/Forms.h"
 #include "ui/headless/Headless.h"
@@ -133,6 +135,44 @@ inline std::vector<std::string> Lines(const TStrings& list) {
     std::vector<std::string> out;
     for (int i = 0; i < list.Count(); ++i) out.push_back(list[i]);
     return out;
+}
+
+}  // namespace setuptest
+
+namespace setuptest {
+
+// What is wrong with the sheet's layout: a control outside the sheet, two controls on top of
+// each other, or a caption wider than its control (headless text is wider than real text, so
+// a layout that passes here has room to spare on screen).
+inline std::vector<std::string> LayoutFaults(TSetupForm& form) {
+    std::vector<std::string> faults;
+    TWinControl* sheet = form.TabSheet1;
+    const TRect area = sheet->ClientRect();
+    std::vector<TControl*> controls;
+    for (int i = 0; i < sheet->ControlCount(); ++i) controls.push_back(sheet->Controls(i));
+    for (TControl* c : controls) {
+        const TRect r = c->BoundsRect();
+        if (r.Left < area.Left || r.Top < area.Top || r.Right > area.Right || r.Bottom > area.Bottom)
+            faults.push_back(c->Name() + " leaves the sheet");
+        int room = -1, needed = 0;
+        const TSize text = ui::Backend().TextExtent(c->Font(), c->Caption(), true);
+        if (c->InheritsFrom("TCustomCheckBox")) {
+            room = c->Width() - 17;
+            needed = text.cx;
+        } else if (c->InheritsFrom("TButton")) {
+            room = c->Width() - 8;
+            needed = text.cx;
+        } else if (c->InheritsFrom("TCustomLabel")) {
+            room = c->Width();
+            needed = text.cx;
+        }
+        if (room >= 0 && needed > room) faults.push_back(c->Name() + " cuts its caption \"" + c->Caption() + "\"");
+    }
+    for (std::size_t i = 0; i < controls.size(); ++i)
+        for (std::size_t j = i + 1; j < controls.size(); ++j)
+            if (!controls[i]->BoundsRect().Intersect(controls[j]->BoundsRect()).Empty())
+                faults.push_back(controls[i]->Name() + " overlaps " + controls[j]->Name());
+    return faults;
 }
 
 }  // namespace setuptest

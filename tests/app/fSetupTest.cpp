@@ -2,8 +2,12 @@
 // protected password, with the main window's timers stood in for.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "SetupTestEnv.h"
 #include "core/IniFile.h"
+#include "localisation/qxHotkey.h"
+#include "localisation/qxLanguage.h"
 #include "support/qxCheckBox.h"
 #include "support/qxComboBox.h"
 #include "support/qxEdit.h"
@@ -101,6 +105,25 @@ TEST_F(SetupFormTest, DesignValues) {
     EXPECT_EQ(form->TextColorqxPanel->Color(), 65280);
     EXPECT_EQ(form->ColorDialog->Name(), "ColorDialog");
     EXPECT_EQ(form->ColorDialog->Owner(), form);
+
+    ASSERT_NE(form->qxLanguage1, nullptr);
+    EXPECT_EQ(form->qxLanguage1->Name(), "qxLanguage1");
+    EXPECT_EQ(form->qxLanguage1->Owner(), form);
+    EXPECT_FALSE(form->qxLanguage1->ExportEmptyStrings());
+    ASSERT_NE(form->qxHotkey, nullptr);
+    EXPECT_EQ(form->qxHotkey->Name(), "qxHotkey");
+    EXPECT_TRUE(form->qxHotkey->ActiveTabbedNoteBook());
+    EXPECT_FALSE(form->qxHotkey->ActiveTabset());
+    EXPECT_FALSE(form->qxHotkey->ActiveMenu());
+    EXPECT_EQ(Lines(form->qxHotkey->KeysToUse().Used()), TUseProp::DefaultUsed());
+    EXPECT_EQ(Lines(form->qxHotkey->KeysToUse().NotUsed()), TUseProp::DefaultNotUsed());
+    EXPECT_EQ(form->qxHotkey->KeysToUse().Used().Count(), 36);
+    EXPECT_EQ(form->qxHotkey->KeysToUse().NotUsed().Count(), 36);
+    // Both registered for language switches.
+    const auto& languages = LanguageComponents();
+    EXPECT_NE(std::find(languages.begin(), languages.end(), form->qxLanguage1), languages.end());
+    const auto& hotkeys = HotkeyComponents();
+    EXPECT_NE(std::find(hotkeys.begin(), hotkeys.end(), form->qxHotkey), hotkeys.end());
 
     // Both account lists stay out of the language files.
     EXPECT_TRUE(IsExcludedFromTranslation(form->eMailqxComboBox));
@@ -461,6 +484,31 @@ TEST_F(SetupFormTest, EmptyPasswordIsStoredEmpty) {
     SetupForm->PasswordqxEdit->SetText("");
     Finish();
     EXPECT_NE(Settings().find("SetupForm.PasswordqxEdit=\r\n"), std::string::npos) << Settings();
+}
+
+}  // namespace
+
+namespace {
+
+using setuptest::SetupFormTest;
+
+TEST_F(SetupFormTest, LayoutKeepsEveryControlApartAndWhole) {
+    TSetupForm* form = Start();
+    form->Show();
+    EXPECT_EQ(setuptest::LayoutFaults(*form), std::vector<std::string>{});
+    // Left column: account, poll time, switches; right column: password and colours;
+    // OK and Cancel at the bottom right.
+    EXPECT_LT(form->eMailqxComboBox->Left(), form->PasswordqxEdit->Left());
+    EXPECT_EQ(form->POP3qxComboBox->Left(), form->eMailqxComboBox->Left());
+    EXPECT_LT(form->eMailqxComboBox->Top(), form->POP3qxComboBox->Top());
+    EXPECT_LT(form->POP3qxComboBox->Top(), form->PollTimeqxEdit->Top());
+    EXPECT_LT(form->PollTimeqxEdit->Top(), form->AutoStartqxCheckBox->Top());
+    EXPECT_EQ(form->qxUpDown1->Left(), form->PollTimeqxEdit->Left() + form->PollTimeqxEdit->Width());
+    EXPECT_GT(form->BackColorqxPanel->Left(), form->AutoStartqxCheckBox->Left() + form->AutoStartqxCheckBox->Width());
+    EXPECT_GT(form->BackColorqxPanel->Top(), form->PasswordqxEdit->Top());
+    EXPECT_GT(form->BitBtn1->Top(), form->AutoShowqxCheckBox->Top());
+    EXPECT_GT(form->BitBtn2->Left(), form->BitBtn1->Left());
+    EXPECT_GT(form->BitBtn2->Left() + form->BitBtn2->Width(), form->TabSheet1->ClientWidth() - 40);
 }
 
 }  // namespace

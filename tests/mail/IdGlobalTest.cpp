@@ -73,6 +73,18 @@ const DateCase kUtcCases[] = {
     {"Monday, 7 Dec 2026 10:00:00 +0200", At(2026, 12, 7, 8)},
     {"mon 7 Dec 2026 10:00:00 +0000", At(2026, 12, 7, 10)},
     {"29 Feb 2024 23:59:59 +0000", At(2024, 2, 29, 23, 59, 59)},
+    // A weekday abbreviation with a full stop, glued to the day or not.
+    {"Mon., 1 Jan 2024 10:00:00 +0000", At(2024, 1, 1, 10)},
+    {"Mon.,1 Jan 2024 10:00:00 +0000", At(2024, 1, 1, 10)},
+    {"Mon. 1 Jan 2024 10:00:00 +0000", At(2024, 1, 1, 10)},
+    // Zones written with a colon.
+    {"1 Jan 2024 10:00:00 +01:00", At(2024, 1, 1, 9)},
+    {"1 Jan 2024 10:00 -05:30", At(2024, 1, 1, 15, 30)},
+    {"1 Jan 2024 10:00 +01:00 (CET)", At(2024, 1, 1, 9)},
+    {"1 Jan 2024 10:00 +25:00", At(2024, 1, 1, 10)},
+    // A bare number where the time goes is no time, whatever ":" follows later.
+    {"1 Jan 2024 12 +0100 (at 10:00)", At(2024, 1, 1)},
+    {"1 Jan 2024 1200 GMT (10:00)", At(2024, 1, 1)},
     // Malformed: 0, still minus a zone that was left over.
     {"", 0},
     {"   ", 0},
@@ -97,7 +109,16 @@ TEST(ParseDateTimePart, LeavesTheZone) {
     EXPECT_EQ(ParseDateTimePart(bad), 0);
 }
 
+TEST(ParseDateTimePart, NoTimeWithoutAColonInItsToken) {
+    std::string s = "1 Jan 2024 12 +0100 (10:00)";
+    EXPECT_TRUE(SameInstant(At(2024, 1, 1), ParseDateTimePart(s)));
+    EXPECT_EQ(s, "12 +0100 (10:00)");
+}
+
 TEST(ParseZoneOffset, Table) {
+    EXPECT_DOUBLE_EQ(ParseZoneOffset("+01:00"), 1.0 / 24);
+    EXPECT_DOUBLE_EQ(ParseZoneOffset("-09:30 (x)"), -9.5 / 24);
+    EXPECT_DOUBLE_EQ(ParseZoneOffset("+01:0"), 0);
     EXPECT_DOUBLE_EQ(ParseZoneOffset("+0200"), 2.0 / 24);
     EXPECT_DOUBLE_EQ(ParseZoneOffset("-0800"), -8.0 / 24);
     EXPECT_DOUBLE_EQ(ParseZoneOffset(" +0530 (IST)"), 5.5 / 24);

@@ -130,3 +130,69 @@ TEST(DecodeHeader, OutputIsAlwaysUtf8) {
     }
 }
 }  // namespace
+
+namespace {
+std::string Base64(std::string_view bytes) {
+    static const char* kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
+        if (i + 1 < bytes.size()) v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        if (i + 2 < bytes.size()) v |= static_cast<unsigned char>(bytes[i + 2]);
+        out += kAlphabet[(v >> 18) & 63];
+        out += kAlphabet[(v >> 12) & 63];
+        out += i + 1 < bytes.size() ? kAlphabet[(v >> 6) & 63] : '=';
+        out += i + 2 < bytes.size() ? kAlphabet[v & 63] : '=';
+    }
+    return out;
+}
+
+// Japanese headers as mailers send them: the charset's bytes in an encoded word.
+struct JapaneseCase {
+    const char* Title;
+    const char* Charset;
+    std::string Bytes;
+    std::string Utf8;
+};
+
+class JapaneseWords : public ::testing::TestWithParam<JapaneseCase> {};
+
+TEST_P(JapaneseWords, DecodeAsTheMailerMeantThem) {
+    const JapaneseCase& c = GetParam();
+    const std::string word = std::string("=?") + c.Charset + "?B?" + Base64(c.Bytes) + "?=";
+    EXPECT_EQ(DecodeHeaderText(word), c.Utf8) << c.Title;
+    if (std::string_view(c.Charset) == "ISO-2022-JP") {
+        std::string direct;
+        ASSERT_TRUE(Iso2022JpToUtf8(c.Bytes, direct));
+        EXPECT_EQ(direct, c.Utf8) << c.Title;
+    }
+}
+
+const JapaneseCase kJapaneseCases[] = {
+    {"konnichiwa", "ISO-2022-JP", "\x1B$B$3$s$K$A$O\x1B(B", "\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF"},
+    {"backslash and tilde in ASCII stay", "ISO-2022-JP", "C:\\dir ~user", "C:\\dir ~user"},
+    {"ASCII after kanji", "ISO-2022-JP", "\x1B$BF|K\\\x1B(B \\~", "\xE6\x97\xA5\xE6\x9C\xAC \\~"},
+    {"circled digit one", "ISO-2022-JP", "\x1B$B-!\x1B(B", "\xE2\x91\xA0"},
+    {"kabushiki-gaisha sign", "ISO-2022-JP", "\x1B$B-j\x1B(B", "\xE3\x88\xB1"},
+    {"full-width tilde", "ISO-2022-JP", "\x1B$B!A\x1B(B", "\xEF\xBD\x9E"},
+    {"half-width katakana", "ISO-2022-JP", "\x1B(I1\x1B(B", "\xEF\xBD\xB1"},
+    {"JIS Roman yen and overline", "ISO-2022-JP", "\x1B(J\\~\x1B(B\\", "\xC2\xA5\xE2\x80\xBE\\"},
+    {"old JIS kanji escape", "ISO-2022-JP", "\x1B$@$\"\x1B(B", "\xE3\x81\x82"},
+    {"8-bit byte is no ISO-2022-JP", "ISO-2022-JP", "a\xE9" "b", "a\xEF\xBF\xBD" "b"},
+    {"JIS X 0212 pair is replaced", "ISO-2022-JP", "\x1B$(D\"/\x1B(Bx", "\xEF\xBF\xBDx"},
+    {"Shift_JIS backslash and tilde", "Shift_JIS", "\\~", "\\~"},
+    {"Shift_JIS circled digit", "Shift_JIS", "\x87\x40", "\xE2\x91\xA0"},
+    {"Shift_JIS kabushiki-gaisha sign", "shift_jis", "\x87\x8A", "\xE3\x88\xB1"},
+    {"Shift_JIS full-width tilde", "SHIFT_JIS", "\x81\x60", "\xEF\xBD\x9E"},
+    {"Shift_JIS hiragana a", "x-sjis", "\x82\xA0", "\xE3\x81\x82"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Table, JapaneseWords, ::testing::ValuesIn(kJapaneseCases));
+
+TEST(DecodeHeader, JapaneseNameBesideASCIIText) {
+    // "Re: " stays, the words of one charset are joined before conversion.
+    const std::string v = "Re: =?ISO-2022-JP?B?" + Base64("\x1B$B$3\x1B(B") + "?= =?ISO-2022-JP?B?" +
+                          Base64("\x1B$B$s\x1B(B") + "?=";
+    EXPECT_EQ(DecodeHeaderText(v), "Re: \xE3\x81\x93\xE3\x82\x93");
+}
+}  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/DateTime.h"
+#include "core/Text.h"
 #include "mail/IdMessage.h"
 #include "platform/TimeZone.h"
 
@@ -36,9 +37,34 @@ const FromCase kFromCases[] = {
     {"\"Berg, Anna\" <anna@example.com>", "anna@example.com", "Berg, Anna"},
     {"=?UTF-8?Q?a=2Cb?= <x@y>", "x@y", "a,b"},
     {"anna@example.com", "anna@example.com", ""},
+    // Raw 8-bit bytes come out as UTF-8: Windows-1252 unless they already are UTF-8.
+    {"j\xFCrgen@example.com", "j\xC3\xBCrgen@example.com", ""},
+    {"J\xFCrgen <j\xFC@example.com>", "j\xC3\xBC@example.com", "J\xC3\xBCrgen"},
+    {"j\xC3\xBC@example.com", "j\xC3\xBC@example.com", ""},
+    {"\x80@example.com (\x93x\x94)", "\xE2\x82\xAC@example.com", "\xE2\x80\x9Cx\xE2\x80\x9D"},
+    {"\xFF\xFE\x81", "\xC3\xBF\xC3\xBE\xC2\x81", ""},
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, FromHeader, ::testing::ValuesIn(kFromCases));
+
+TEST(ProcessHeaders, EveryTextFieldIsUtf8) {
+    TIdMessage m(nullptr);
+    Fill(m, {"From: B\xE4r <b\xE4r@example.com>", "Sender: s\xE4@example.com", "To: t\xE4@example.com",
+             "Cc: c\xE4@example.com", "Reply-To: r\xE4@example.com", "Subject: Gr\xFC\xDF",
+             "Message-ID: <\xE4@x>", "Content-Type: text/plain; name=\xE4", "Content-Transfer-Encoding: 8bit\xE4",
+             "Organization: B\xE4r AG", "References: <\xE4@x>", "Newsgroups: de.\xE4",
+             "Disposition-Notification-To: d\xE4@example.com"});
+    std::vector<std::string> texts = {m.From().Address(), m.From().Name(), m.Sender().Address(), m.Subject(),
+                                      m.MessageId(), m.ContentType(), m.ContentTransferEncoding(),
+                                      m.Organization(), m.References(), m.NewsGroups()[0],
+                                      m.ReceiptRecipient().Address(), m.CCList().Items(0).Address(),
+                                      m.ReplyTo().Items(0).Address()};
+    for (int i = 0; i < m.Recipients().Count(); ++i) texts.push_back(m.Recipients().Items(i).Address());
+    for (const std::string& t : texts) {
+        EXPECT_TRUE(text::IsValidUtf8(t)) << t;
+        EXPECT_NE(t.find("\xC3"), std::string::npos) << t;  // the 8-bit letter, converted
+    }
+}
 
 TEST(ProcessHeaders, FillsTheFields) {
     TIdMessage m(nullptr);

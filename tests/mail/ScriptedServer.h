@@ -22,13 +22,15 @@ public:
     explicit Peer(net::Socket s) : FSocket(s) {}
     ~Peer() { Close(); }
 
-    void Send(const std::string& bytes) {
+    // False once the client is gone.
+    bool Send(const std::string& bytes) {
         std::size_t sent = 0;
         while (FSocket != net::InvalidSocket && sent < bytes.size()) {
             int n = net::Send(FSocket, bytes.data() + sent, static_cast<int>(bytes.size() - sent));
-            if (n <= 0) return;
+            if (n <= 0) return false;
             sent += static_cast<std::size_t>(n);
         }
+        return FSocket != net::InvalidSocket;
     }
     // One line without its CR LF; false when the client closed or timeoutMs passed.
     bool ReadLine(std::string& line, int timeoutMs = 5000) {

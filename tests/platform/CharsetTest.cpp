@@ -37,6 +37,10 @@ const CharsetCase kCases[] = {
     {"windows-1257", "\xE0", "\xC4\x85"},
     {"KOI8-R", "\xF0", "\xD0\x9F"},
     {"Shift_JIS", "\x93\xFA\x96\x7B", "\xE6\x97\xA5\xE6\x9C\xAC"},
+    // Shift_JIS as the Windows code page 932: "\\" and "~" stay, its extensions are known.
+    {"Shift_JIS", "\\~\x87\x40\x87\x8A\x81\x60", "\\~\xE2\x91\xA0\xE3\x88\xB1\xEF\xBD\x9E"},
+    {"x-sjis", "\x87\x40", "\xE2\x91\xA0"},
+    {"CP932", "\x87\x40", "\xE2\x91\xA0"},
     {"EUC-JP", "\xC6\xFC\xCB\xDC", "\xE6\x97\xA5\xE6\x9C\xAC"},
     {"ISO-2022-JP", "\x1B$BF|K\\\x1B(B", "\xE6\x97\xA5\xE6\x9C\xAC"},
     {"GB2312", "\xD6\xD0", "\xE4\xB8\xAD"},

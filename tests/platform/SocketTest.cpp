@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "platform/Socket.h"
@@ -98,11 +100,41 @@ TEST_F(Sockets, WaitOnAClosedSocketFails) {
 
 TEST_F(Sockets, NameLookup) {
     std::uint32_t a = 0;
-    EXPECT_TRUE(net::ResolveName("localhost", a));
+    EXPECT_TRUE(net::ResolveName("localhost", a, 10000));
     EXPECT_EQ(a >> 24, 127u);
-    EXPECT_FALSE(net::ResolveName("no-such-host.invalid", a));
+    EXPECT_FALSE(net::ResolveName("no-such-host.invalid", a, 10000));
     EXPECT_GE(net::LastError(), 11001);
     EXPECT_LE(net::LastError(), 11004);
+}
+
+// A resolver that answers only when released, as a name server that never does.
+std::atomic<bool> gReleaseLookup{false};
+bool StuckLookup(const std::string&, std::uint32_t& address, int&) {
+    for (int i = 0; i < 500 && !gReleaseLookup; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    address = 0x0A000001u;
+    return true;
+}
+bool FailingLookup(const std::string&, std::uint32_t&, int& error) {
+    error = 11004;
+    return false;
+}
+
+TEST_F(Sockets, NameLookupIsGivenUpAfterItsTimeOut) {
+    gReleaseLookup = false;
+    auto previous = net::SetNameLookup(&StuckLookup);
+    std::uint32_t a = 7;
+    // Had it waited for the resolver, it would have its answer.
+    EXPECT_FALSE(net::ResolveName("slow.example", a, 200));
+    EXPECT_EQ(net::LastError(), 10060);
+    EXPECT_EQ(a, 7u);
+    // Without a limit the same lookup is waited for.
+    gReleaseLookup = true;
+    EXPECT_TRUE(net::ResolveName("slow.example", a, -1));
+    EXPECT_EQ(a, 0x0A000001u);
+    net::SetNameLookup(&FailingLookup);
+    EXPECT_FALSE(net::ResolveName("x.example", a, 1000));
+    EXPECT_EQ(net::LastError(), 11004);
+    net::SetNameLookup(previous);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "core/ForeignException.h"
 #include "core/Text.h"
 #include "platform/CodeLocation.h"
+#include "platform/PlatformTestSupport.h"
 #include "support/SupportTestEnv.h"
 #include "support/qxApplicationEvents.h"
 #include "ui/ExtCtrls.h"
@@ -505,8 +506,8 @@ protected:
         uitest::UiTest::SetUp();
         static int counter = 0;
         FRoot = fs::temp_directory_path() /
-                ("skimbar-appevents-" + GetParam() + "-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                 "-" + std::to_string(++counter));
+                ("skimbar-appevents-" + GetParam() + "-" + std::to_string(platformtest::ProcessId()) + "-" +
+                 std::to_string(++counter));
         fs::remove_all(FRoot);
         fs::create_directories(FRoot);
         platform::SetExePathForTests(supporttest::Utf8(FRoot / "Skimbar.exe"));

@@ -164,6 +164,12 @@ TEST_P(GroundworkTest, ContainersTabsAndTreesOnAShownForm) {
     book->SetPageIndex(1);
     EXPECT_TRUE(extra->Visible());
     EXPECT_FALSE(general->Visible());
+    // Alt+key switches to the page or tab whose text has it.
+    EXPECT_TRUE(Form->DialogChar(U'g'));
+    EXPECT_EQ(book->PageIndex(), 0);
+    tabSet->Tabs().SetString(0, "&First");
+    EXPECT_TRUE(Form->DialogChar(U'F'));
+    EXPECT_EQ(tabSet->TabIndex(), 0);
     delete general;  // a freed page leaves the list
     EXPECT_EQ(book->Pages().Count(), 1);
     EXPECT_EQ(book->Page(0), extra);

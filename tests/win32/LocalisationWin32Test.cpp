@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "localisation/qxHotkey.h"
 #include "ui/ExtCtrls.h"
 #include "ui/Forms.h"

@@ -23,7 +23,11 @@ bool Normalise(std::string_view charset, std::string& name) {
     }
     if (name == "UTF8") name = "UTF-8";
     else if (name == "ASCII") name = "US-ASCII";
-    else if (name == "X-SJIS" || name == "SJIS" || name == "MS_KANJI") name = "SHIFT_JIS";
+    // Japanese mail means the Windows code page by Shift_JIS: "\\" and "~" stay, and the
+    // circled digits and the like of its extensions are known.
+    else if (name == "SHIFT_JIS" || name == "SHIFT-JIS" || name == "X-SJIS" || name == "SJIS" || name == "MS_KANJI" ||
+             name == "WINDOWS-31J")
+        name = "CP932";
     else if (name == "KS_C_5601-1987") name = "CP949";
     return true;
 }

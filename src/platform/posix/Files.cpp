@@ -63,7 +63,8 @@ bool WriteNative(std::string target, const std::string& bytes) {
     const bool exists = StatPath(target, st);
     if (exists && S_ISDIR(st.st_mode)) return false;
     // A read-only file stays as it is, as on Windows; rename would replace it regardless.
-    if (exists && ::access(target.c_str(), W_OK) != 0) return false;
+    // No write bit at all counts as read-only for root too, whom access() lets write.
+    if (exists && ((st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)) return false;
 
     // A dot-name: a temporary file left by a crash counts as hidden in listings.
     static std::atomic<unsigned> counter{0};

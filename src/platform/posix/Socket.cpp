@@ -113,6 +113,7 @@ int WaitFor(Socket s, short events, int timeoutMs) {
 StackStart StartStack() { return StackStart::Ok; }
 void StopStack() {}
 int LastError() { return tLastError; }
+void SetErrorNumber(int code) { tLastError = code; }
 
 Socket OpenTcp() {
     int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -205,7 +206,7 @@ static bool NameOf(bool peer, Socket s, std::uint32_t& address, int& port) {
 bool LocalAddress(Socket s, std::uint32_t& address, int& port) { return NameOf(false, s, address, port); }
 bool PeerAddress(Socket s, std::uint32_t& address, int& port) { return NameOf(true, s, address, port); }
 
-bool ResolveName(const std::string& name, std::uint32_t& address) {
+bool LookupName(const std::string& name, std::uint32_t& address, int& error) {
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
@@ -213,13 +214,13 @@ bool ResolveName(const std::string& name, std::uint32_t& address) {
     int r = ::getaddrinfo(name.c_str(), nullptr, &hints, &list);
     if (r != 0 || list == nullptr) {
         switch (r) {
-        case EAI_AGAIN: tLastError = 11002; break;
-        case EAI_FAIL: tLastError = 11003; break;
+        case EAI_AGAIN: error = 11002; break;
+        case EAI_FAIL: error = 11003; break;
 #ifdef EAI_NODATA
-        case EAI_NODATA: tLastError = 11004; break;
+        case EAI_NODATA: error = 11004; break;
 #endif
-        case EAI_SYSTEM: tLastError = MapErrno(errno); break;
-        default: tLastError = ErrHostNotFound; break;
+        case EAI_SYSTEM: error = MapErrno(errno); break;
+        default: error = ErrHostNotFound; break;
         }
         if (list) ::freeaddrinfo(list);
         return false;

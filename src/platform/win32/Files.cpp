@@ -79,13 +79,17 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
     const DWORD old = GetFileAttributesW(target.c_str());
     if (old != INVALID_FILE_ATTRIBUTES && (old & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) return false;
 
-    // The temporary file is hidden, so a crash that leaves it behind does not add an entry
-    // to a folder listing that skips hidden files (the language files).
+    // The temporary file is hidden and its name starts with ".", so a crash that leaves it
+    // behind does not add an entry to a folder listing that skips hidden files (the
+    // language files), also where the hidden mark is not kept (Wine marks dot-names).
     static std::atomic<unsigned> counter{0};
+    const std::size_t slash = target.find_last_of(L"\\/");
+    const std::wstring folder = slash == std::wstring::npos ? std::wstring() : target.substr(0, slash + 1);
+    const std::wstring name = slash == std::wstring::npos ? target : target.substr(slash + 1);
     std::wstring temp;
     HANDLE created = INVALID_HANDLE_VALUE;
     for (int attempt = 0; attempt < 100 && created == INVALID_HANDLE_VALUE; ++attempt) {
-        temp = target + L".~" + std::to_wstring(GetCurrentProcessId()) + L"." + std::to_wstring(counter++);
+        temp = folder + L"." + name + L".~" + std::to_wstring(GetCurrentProcessId()) + L"." + std::to_wstring(counter++);
         created = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
         if (created == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return false;
     }

@@ -146,6 +146,7 @@ void StopStack() {
 }
 
 int LastError() { return tOwnError; }
+void SetErrorNumber(int code) { tOwnError = code; }
 
 Socket OpenTcp() {
     SOCKET s = api.socket(AF_INET, SOCK_STREAM, 0);
@@ -240,11 +241,11 @@ static bool NameOf(bool peer, Socket s, std::uint32_t& address, int& port) {
 bool LocalAddress(Socket s, std::uint32_t& address, int& port) { return NameOf(false, s, address, port); }
 bool PeerAddress(Socket s, std::uint32_t& address, int& port) { return NameOf(true, s, address, port); }
 
-bool ResolveName(const std::string& name, std::uint32_t& address) {
+bool LookupName(const std::string& name, std::uint32_t& address, int& error) {
+    // gethostbyname keeps its answer per thread, so this may run on any thread.
     hostent* h = api.gethostbyname(name.c_str());
     if (!h || h->h_addrtype != AF_INET || !h->h_addr_list || !h->h_addr_list[0]) {
-        if (!h) Fail();
-        else Fail(ErrHostNotFound);
+        error = h ? ErrHostNotFound : api.WSAGetLastError();
         return false;
     }
     in_addr in;
