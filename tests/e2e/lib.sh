@@ -183,7 +183,20 @@ ini_set() {
 
 # --- starting and stopping the program -----------------------------------------------------------
 
+# The autostart entry the program writes at every start (its check box is on by default)
+# would start a second Skimbar.exe at the next start of the Wine session, racing the one
+# under test. Out of the registry while no Wine process runs.
+forget_autostart() {
+  # The session ends by itself a few seconds after its last program, saving the registry.
+  timeout 30 wineserver -w >/dev/null 2>&1
+  stop_wine
+  sed -i '/^"Skimbar"="/d' "$WINEPREFIX/system.reg" "$WINEPREFIX/user.reg" 2>/dev/null
+  return 0
+}
+
+# Starts Skimbar.exe from its folder in a fresh Wine session; SKIMBAR_PID is its process.
 start_skimbar() {
+  forget_autostart
   (cd "$APP" && exec wine "$APP/Skimbar.exe" >>"${WINE_LOG:-/dev/null}" 2>&1) &
   SKIMBAR_PID=$!
   log "Skimbar.exe started as process $SKIMBAR_PID"
