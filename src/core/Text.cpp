@@ -398,6 +398,24 @@ int CompareText(std::string_view a, std::string_view b) {
     return 0;
 }
 
+std::string FoldCase(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    std::size_t pos = 0;
+    while (pos < s.size()) {
+        const unsigned char b = static_cast<unsigned char>(s[pos]);
+        if (b < 0x80) {
+            out += static_cast<char>((b >= 'A' && b <= 'Z') ? b + 32 : b);
+            ++pos;
+            continue;
+        }
+        char32_t cp;
+        pos += Decode(s, pos, cp);
+        AppendUtf8(out, Fold(cp));
+    }
+    return out;
+}
+
 bool SameText(std::string_view a, std::string_view b) {
     // Equal bytes are equal texts; a fast exit for the common case.
     if (a.size() == b.size() && a == b) return true;

@@ -43,6 +43,9 @@ std::string AnsiLower(std::string_view s);
 bool SameText(std::string_view a, std::string_view b);
 int CompareText(std::string_view a, std::string_view b);
 bool SameTextAscii(std::string_view a, std::string_view b);
+// The text as CompareText sees it: SameText(a, b) exactly when FoldCase(a) == FoldCase(b), so
+// it can key a hash table that ignores case the way SameText does.
+std::string FoldCase(std::string_view s);
 
 // Drop characters with code 32 or less at both ends / the start / the end.
 std::string Trim(std::string_view s);

@@ -1,7 +1,10 @@
 #include "support/qxEdit.h"
 
+#include "support/qxProtect.h"
+
 SKIMBAR_CLASS_INFO(TqxEdit, TEdit,
-                   props::Boolean<TqxEdit>("Remanent", &TqxEdit::Remanent, &TqxEdit::SetRemanent))
+                   props::Boolean<TqxEdit>("Remanent", &TqxEdit::Remanent, &TqxEdit::SetRemanent),
+                   props::Boolean<TqxEdit>("Protected", &TqxEdit::Protected, &TqxEdit::SetProtected))
 
 TqxEdit::TqxEdit(TComponent* owner) : TqxRemanentControl<TEdit>(owner) {
     // Starts empty, not with its component name.
@@ -14,8 +17,30 @@ void TqxEdit::Change() {
 }
 
 void TqxEdit::ReadRemanentValue() {
+    if (!FProtected) {
+        const std::string stored = ReadRemanentString(this, Text());
+        if (stored != Text()) SetText(stored);
+        return;
+    }
+    // Nothing stored reads back as the current text, which is never in the protected form.
     const std::string stored = ReadRemanentString(this, Text());
-    if (stored != Text()) SetText(stored);
+    std::string plain;
+    if (!UnprotectValue(stored, plain)) {
+        // Another user's or a damaged value: the edit stays empty and the value stays in the
+        // file until a new text is saved. Reported without the value.
+        if (!Text().empty()) SetText("");
+        ui::SafeCall(this, [this] {
+            throw EProtectedValueError("The protected value " + GetRemanentKey(this) +
+                                       " cannot be read by this user");
+        });
+        return;
+    }
+    if (plain != Text()) SetText(plain);
+    // A plain value of an older version: written protected at the next save.
+    if (!stored.empty() && !IsProtectedValue(stored)) FRemanentChanged = true;
 }
 
-void TqxEdit::WriteRemanentValue() { WriteRemanentString(this, Text()); }
+void TqxEdit::WriteRemanentValue() {
+    // An empty text has nothing to hide and is stored empty.
+    WriteRemanentString(this, FProtected && !Text().empty() ? ProtectValue(Text()) : Text());
+}

@@ -1,6 +1,8 @@
 #pragma once
 // Edit that remembers its text under [String]. Any change not made by loading marks it,
 // whatever Remanent says, so its text is written on exit and destruction.
+// With Protected set (a password) the text is stored protected for the current user; a
+// plain stored value is taken as it is and stored protected at the next save.
 #include "support/qxRemanent.h"
 #include "ui/StdCtrls.h"
 
@@ -9,8 +11,13 @@ class TqxEdit : public TqxRemanentControl<TEdit> {
 public:
     explicit TqxEdit(TComponent* owner);
     void Change() override;
+    bool Protected() const { return FProtected; }
+    void SetProtected(bool value) { FProtected = value; }
 
 protected:
     void ReadRemanentValue() override;
     void WriteRemanentValue() override;
+
+private:
+    bool FProtected = false;
 };

@@ -266,15 +266,73 @@ bool TControl::IsHintStored() const {
 }
 
 void TControl::Click() {
-    if (!OnClick && FActionLink && FActionLink->Action())
+    TControlHandlerScope scope(this);
+    if (!OnClick && FActionLink && FActionLink->Action()) {
         FActionLink->Execute();
-    else if (OnClick)
-        OnClick(this);
+    } else if (OnClick) {
+        // A copy: the handler may free the control whose member it is.
+        TNotifyEvent handler = OnClick;
+        handler(this);
+    }
 }
 
 void TControl::DblClick() {
-    if (OnDblClick) OnDblClick(this);
+    TControlHandlerScope scope(this);
+    if (OnDblClick) {
+        TNotifyEvent handler = OnDblClick;
+        handler(this);
+    }
 }
+
+// ---------------------------------------------------------------------------------------
+// Handlers that outlive their control's freeing.
+
+namespace {
+std::vector<TControl*> gPendingFree;
+
+bool AnyHandlerRunning(const TControl* control) {
+    if (control->HandlerRunning()) return true;
+    if (auto* w = dynamic_cast<const TWinControl*>(control))
+        for (int i = 0; i < w->ControlCount(); ++i)
+            if (AnyHandlerRunning(w->Controls(i))) return true;
+    return false;
+}
+
+void FreePendingControls() {
+    for (std::size_t i = 0; i < gPendingFree.size();) {
+        TControl* c = gPendingFree[i];
+        if (AnyHandlerRunning(c)) {
+            ++i;
+            continue;
+        }
+        gPendingFree.erase(gPendingFree.begin() + static_cast<std::ptrdiff_t>(i));
+        ui::SafeCall(c, [c] { delete c; });
+        i = 0;  // freeing may have changed the list
+    }
+}
+}  // namespace
+
+TControlHandlerScope::TControlHandlerScope(TControl* control) : FControl(control) { ++FControl->FBusy; }
+
+TControlHandlerScope::~TControlHandlerScope() {
+    if (--FControl->FBusy == 0 && !gPendingFree.empty()) FreePendingControls();
+}
+
+namespace ui {
+void FreeControl(TControl* control) {
+    if (!control) return;
+    if (!AnyHandlerRunning(control)) {
+        delete control;
+        return;
+    }
+    if (std::find(gPendingFree.begin(), gPendingFree.end(), control) != gPendingFree.end()) return;
+    control->SetVisible(false);
+    control->SetParent(nullptr);
+    gPendingFree.push_back(control);
+}
+
+int PendingFreeCount() { return static_cast<int>(gPendingFree.size()); }
+}  // namespace ui
 
 std::intptr_t TControl::Perform(unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) {
     TMessage m{msg, wParam, lParam, 0};
@@ -350,6 +408,7 @@ TCustomForm* GetParentForm(const TControl* control) {
 }
 
 void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    TControlHandlerScope scope(this);
     if (button == mbLeft) {
         FMouseDownHere = true;
         gMouseCapture = this;
@@ -358,6 +417,7 @@ void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
 }
 
 void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+    TControlHandlerScope scope(this);
     bool click = button == mbLeft && FMouseDownHere;
     if (button == mbLeft) {
         FMouseDownHere = false;

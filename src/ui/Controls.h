@@ -53,6 +53,16 @@ public:
     void SetWidth(int v) { SetBounds(FLeft, FTop, v, FHeight); }
     void SetHeight(int v) { SetBounds(FLeft, FTop, FWidth, v); }
     virtual void SetBounds(int left, int top, int width, int height);
+    // Moves a control that lies wholly outside the visible part of its parent before and after
+    // the move, which the caller knows: nothing of it is on screen, so only the position
+    // changes, without repainting or notifications. A control with native windows inside it
+    // moves as SetLeft does. For strips of thousands of items of which a few are in view.
+    void SetLeftUnseen(int left) {
+        if (CanMoveUnseen())
+            FLeft = left;
+        else
+            SetLeft(left);
+    }
     TRect BoundsRect() const { return Bounds(FLeft, FTop, FWidth, FHeight); }
     virtual int ClientWidth() const { return FWidth; }
     virtual int ClientHeight() const { return FHeight; }
@@ -118,6 +128,8 @@ public:
     // Runs the click: the linked action's Execute, or OnClick.
     virtual void Click();
     virtual void DblClick();
+    // A handler of this control is running (see ui::FreeControl).
+    bool HandlerRunning() const { return FBusy > 0; }
 
     // Message dispatch: Perform sends a message straight to WndProc.
     std::intptr_t Perform(unsigned msg, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
@@ -152,6 +164,8 @@ public:
     void Notification(TComponent* component, TOperation operation) override;
 
 protected:
+    // Whether SetLeftUnseen may skip the notifications.
+    virtual bool CanMoveUnseen() const { return FAlign == alNone; }
     // Hooks.
     virtual void TextChanged();
     virtual void BoundsChanged(const TRect& old);
@@ -172,7 +186,9 @@ protected:
 
 private:
     friend class TWinControl;
+    friend class TControlHandlerScope;
     void FontChangedInternal();
+    int FBusy = 0;
     int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
     TAlign FAlign = alNone;
     TWinControl* FParent = nullptr;
@@ -266,6 +282,7 @@ protected:
     void TextChanged() override;
     void FontChanged() override;
     void ColorChanged() override;
+    bool CanMoveUnseen() const override { return !IsNative() && FWinControls.empty() && TControl::CanMoveUnseen(); }
     virtual void CreateHandle();
     // After the native window exists: the class pushes its state (items, checks, ...).
     virtual void HandleCreated() {}
@@ -307,3 +324,27 @@ public:
 
 // The form a control sits on (null when it is on none).
 TCustomForm* GetParentForm(const TControl* control);
+
+// Marks a control as running one of its handlers for the lifetime of the scope. Every mouse
+// and click entry into a control's handlers holds one, so ui::FreeControl knows not to free
+// the control under it; when the last scope of a control whose freeing was deferred ends, the
+// control is freed. Nothing of the control is touched after its handler returns.
+class TControlHandlerScope {
+public:
+    explicit TControlHandlerScope(TControl* control);
+    ~TControlHandlerScope();
+    TControlHandlerScope(const TControlHandlerScope&) = delete;
+    TControlHandlerScope& operator=(const TControlHandlerScope&) = delete;
+
+private:
+    TControl* FControl;
+};
+
+namespace ui {
+// Frees a control now, or, while a handler of it or of a control inside it runs (a click that
+// opened a message box whose nested loop reaches the code freeing it), hides it, takes it off
+// its parent at once and frees it when that handler has returned.
+void FreeControl(TControl* control);
+// Controls whose freeing waits for a running handler.
+int PendingFreeCount();
+}  // namespace ui

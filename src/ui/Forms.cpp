@@ -63,6 +63,10 @@ void ForEachControl(TWinControl* parent, F&& f) {
 // TCustomForm
 
 TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
+    if (Application && owner == Application && Application->FCreatingMainForm && !Application->FMainForm) {
+        Application->FMainForm = this;
+        Application->FCreatingMainForm = false;
+    }
     FVisible = false;
     SetBounds(0, 0, 320, 240);
     SetParentFont(false);

@@ -45,6 +45,11 @@ public:
     void SetWindowPos(std::intptr_t insertAfter, unsigned flags);
 
     void Show();
+    // Whether showing the form (and bringing it to the front) activates it and takes the
+    // keyboard focus. A form that shows itself unasked (the ticker bar) must not: the user may
+    // be typing in another program.
+    bool ActivateOnShow() const { return FActivateOnShow; }
+    void SetActivateOnShow(bool v) { FActivateOnShow = v; }
     // Runs a nested message loop until ModalResult is set (timers go on firing); other forms
     // are disabled meanwhile. Returns the modal result.
     TModalResult ShowModal();
@@ -94,6 +99,7 @@ private:
     TPosition FPosition = poDesigned;
     TModalResult FModalResult = mrNone;
     bool FModal = false;
+    bool FActivateOnShow = true;
     bool FCreated = false;
     bool FDestroyed = false;
     TWinControl* FActiveControl = nullptr;
@@ -154,10 +160,19 @@ public:
     bool ShowMainForm() const { return FShowMainForm; }
     void SetShowMainForm(bool v) { FShowMainForm = v; }
     TCustomForm* MainForm() const { return FMainForm; }
-    // Creates a form owned by the application; the first one becomes the main form.
+    // Creates a form owned by the application; the first one becomes the main form. It is the
+    // main form from the start of its construction, so its OnCreate already finds it there.
     template <class T>
     void CreateForm(T*& reference) {
-        T* form = new T(this);
+        FCreatingMainForm = !FMainForm;
+        T* form;
+        try {
+            form = new T(this);
+        } catch (...) {
+            FCreatingMainForm = false;
+            throw;
+        }
+        FCreatingMainForm = false;
         reference = form;
         if (!FMainForm) FMainForm = form;
     }
@@ -210,6 +225,7 @@ private:
     bool FShowMainForm = true;
     bool FTerminated = false;
     bool FRunning = false;
+    bool FCreatingMainForm = false;
     TCustomForm* FMainForm = nullptr;
     int FHintPause = 500;
     int FHintHidePause = 2500;

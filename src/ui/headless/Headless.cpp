@@ -156,7 +156,10 @@ void THeadless::UpdateWindow(TWinControl& control, TUpdate what) {
     TWindow* w = Find(control.RawHandle());
     if (!w) return;
     if (what == TUpdate::Visible) {
+        const bool was = w->Visible;
         w->Visible = NativeVisible(control);
+        auto* form = dynamic_cast<TCustomForm*>(&control);
+        if (form && !was && w->Visible && form->ActivateOnShow()) FActivations.push_back(form);
         if (!w->Visible && FFocused && control.ContainsControl(FFocused)) FFocused = nullptr;
     }
     if (what == TUpdate::Enabled) w->Enabled = control.Enabled();
@@ -198,7 +201,10 @@ void THeadless::SetWindowPos(TWinControl& form, std::intptr_t insertAfter, unsig
     FWindowPos.push_back({&form, insertAfter, flags});
 }
 
-void THeadless::BringToFront(TWinControl&) {}
+void THeadless::BringToFront(TWinControl& control) {
+    auto* form = dynamic_cast<TCustomForm*>(&control);
+    if (form && form->ActivateOnShow()) FActivations.push_back(form);
+}
 
 bool THeadless::IsMinimized(TWinControl& form) {
     TWindow* w = Find(form.RawHandle());

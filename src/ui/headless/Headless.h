@@ -107,6 +107,8 @@ public:
     // ---- what the program did ----
     const std::vector<TWindowPosCall>& WindowPosCalls() const { return FWindowPos; }
     int RestoreCount() const { return FRestores; }
+    // Forms that showing or bringing to the front activated, in order.
+    const std::vector<TWinControl*>& Activations() const { return FActivations; }
     const std::vector<TCursor>& CursorHistory() const { return FCursors; }
     TCursor ScreenCursor() const { return FCursors.empty() ? crDefault : FCursors.back(); }
     const std::vector<THandle>& ForegroundCalls() const { return FForeground; }
@@ -225,6 +227,7 @@ private:
     int FUnscripted = 0;
     std::vector<TWindowPosCall> FWindowPos;
     int FRestores = 0;
+    std::vector<TWinControl*> FActivations;
     std::vector<TCursor> FCursors;
     std::vector<THandle> FForeground;
     std::string FHintText;

@@ -143,7 +143,9 @@ public:
         ::SetWindowPos(H(form.RawHandle()), reinterpret_cast<HWND>(insertAfter), 0, 0, 0, 0, flags);
     }
     void BringToFront(TWinControl& form) override {
-        ::SetWindowPos(H(form.RawHandle()), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        auto* f = dynamic_cast<TCustomForm*>(&form);
+        UINT activate = (f && !f->ActivateOnShow()) ? SWP_NOACTIVATE : 0;
+        ::SetWindowPos(H(form.RawHandle()), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | activate);
     }
     bool IsMinimized(TWinControl& form) override { return IsIconic(H(form.RawHandle())) != 0; }
     void Minimize(TWinControl& form) override { ShowWindow(H(form.RawHandle()), SW_MINIMIZE); }
@@ -508,7 +510,9 @@ void TWin32Backend::UpdateWindow(TWinControl& c, TUpdate what) {
             break;
         case TUpdate::Visible:
             if (c.NativeKind() == TNativeKind::Form)
-                ShowWindow(h, c.Visible() ? SW_SHOW : SW_HIDE);
+                ShowWindow(h, !c.Visible()                                          ? SW_HIDE
+                              : static_cast<TCustomForm&>(c).ActivateOnShow() ? SW_SHOW
+                                                                               : SW_SHOWNOACTIVATE);
             else
                 ShowWindow(h, NativeVisible(c) ? SW_SHOWNA : SW_HIDE);
             break;
