@@ -27,9 +27,15 @@ struct TGdiEntry {
 #pragma pack(pop)
 
 int GdiObjects() {
+    // The process environment block and its GDI handle table, at the offsets of each layout.
     char* peb = nullptr;
-    asm("movl %%fs:0x30, %0" : "=r"(peb));  // the process environment block of this 32-bit process
+#ifdef _WIN64
+    asm("movq %%gs:0x60, %0" : "=r"(peb));
+    auto* table = *reinterpret_cast<TGdiEntry**>(peb + 0xF8);
+#else
+    asm("movl %%fs:0x30, %0" : "=r"(peb));
     auto* table = *reinterpret_cast<TGdiEntry**>(peb + 0x94);
+#endif
     if (!table) return -1;
     int n = 0;
     for (int i = 0; i < 65536; ++i)
