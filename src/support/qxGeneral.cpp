@@ -122,9 +122,7 @@ void SelectStartupLanguage() {
 
 void InitializeQxGeneral() {
     FinalizeQxGeneral();
-    TState& s = State();
-    s.Cfg = std::make_unique<TIniFile>(GetCfgIniFileName());
-    CfgIniFile = s.Cfg.get();
+    EnsureCfgIniFile();
     RegisterListProperty("Items", "TCustomRadioGroup");
     RegisterListProperty("Items", "TCustomComboBox");
     if (HasExportLanguageSwitch())
@@ -176,6 +174,13 @@ std::string ForceAppSubDir(const std::string& name) {
 std::string GetCfgIniFileName() {
     const std::string exeName = platform::ExtractFileName(platform::ExePath());
     return AddBackslash(ForceAppSubDir("Cfg")) + platform::ChangeFileExt(exeName, ".ini");
+}
+
+void EnsureCfgIniFile() {
+    if (CfgIniFile) return;
+    TState& s = State();
+    s.Cfg = std::make_unique<TIniFile>(GetCfgIniFileName());
+    CfgIniFile = s.Cfg.get();
 }
 
 std::string GetRemanentKey(const TComponent* component) {

@@ -45,6 +45,8 @@ std::string AddBackslash(const std::string& path);
 std::string ForceAppSubDir(const std::string& name);
 // Cfg folder beside the executable (created) + executable name with extension ".ini".
 std::string GetCfgIniFileName();
+// Creates CfgIniFile on GetCfgIniFileName() unless it exists; FinalizeQxGeneral frees it.
+void EnsureCfgIniFile();
 
 // Names of the owner chain, outermost first, joined by "." (empty names add nothing).
 std::string GetRemanentKey(const TComponent* component);

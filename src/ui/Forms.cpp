@@ -1,8 +1,8 @@
 #include "ui/Forms.h"
 
 #include <algorithm>
-#include <typeinfo>
 
+#include "core/ForeignException.h"
 #include "ui/Backend.h"
 #include "ui/ComCtrls.h"
 #include "ui/ExtCtrls.h"
@@ -511,25 +511,31 @@ void TApplication::HandleException(TObject* sender) {
         throw;
     } catch (const EAbort&) {
         // The silent exception.
+        return;
+    } catch (...) {
+    }
+    // Whatever was thrown reaches the exception event as one of ours, so a standard-library
+    // exception is logged like any other instead of slipping past it.
+    try {
+        std::rethrow_exception(AsProgramException(current));
     } catch (Exception& e) {
         if (OnException) {
             try {
                 OnException(sender, e);
             } catch (const TLoopStall&) {
                 throw;
-            } catch (Exception& inner) {
-                ShowException(inner);
             } catch (...) {
+                // The event itself failed: the standard box tells of its error.
+                try {
+                    std::rethrow_exception(AsProgramException(std::current_exception()));
+                } catch (const EAbort&) {
+                } catch (Exception& inner) {
+                    ShowException(inner);
+                }
             }
         } else {
             ShowException(e);
         }
-    } catch (const std::exception& e) {
-        // Not one of the program's exceptions: the runtime reports it with its own box.
-        ShowMessageBox(std::string(typeid(e).name()) + ": " + e.what(), rtl::SApplicationError,
-                   MbOk | MbIconError | MbTaskModal);
-    } catch (...) {
-        ShowMessageBox("Unbekannte Exception", rtl::SApplicationError, MbOk | MbIconError | MbTaskModal);
     }
 }
 

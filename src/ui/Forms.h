@@ -194,7 +194,8 @@ public:
     void Minimize();
 
     // Called inside a catch block: abort exceptions vanish, others go to OnException or,
-    // without one, to ShowException; objects that are not exceptions get the runtime's box.
+    // without one, to ShowException. A thrown value that is not one of the program's
+    // exceptions arrives as an EForeignException (class name of its type, its message).
     void HandleException(TObject* sender);
     void ShowException(const Exception& e);
     int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags);

@@ -216,6 +216,7 @@ TEST_F(SetupFormTest, AccountValueOfAnotherTypeEndsTheCreation) {
 
 TEST_F(SetupFormTest, PollTimeSetsThePollTimer) {
     TSetupForm* form = Start();
+    form->Show();
     struct Case {
         const char* Typed;
         int Interval;
@@ -266,9 +267,9 @@ TEST_F(SetupFormTest, RememberedStayOnTopArmsTheTimerWhenLoaded) {
 
 TEST_F(SetupFormTest, OkRestartsPollingSoonAndCloses) {
     TSetupForm* form = Start();
+    form->Show();
     UI().TypeText(*form->PollTimeqxEdit, "9");
     Timers->Poll->SetEnabled(true);
-    form->Show();
     UI().Click(*form->BitBtn1);
     EXPECT_EQ(Timers->Poll->Interval(), 2000);
     EXPECT_TRUE(Timers->Poll->Enabled());
@@ -343,6 +344,7 @@ TEST_F(SetupFormTest, HandlersWithoutTimersDoNothingToThem) {
     EXPECT_TRUE(Logged.empty());
     // Handed over later, they are used from then on.
     form->SetMainTimers(Timers.get());
+    form->Show();
     UI().TypeText(*form->PollTimeqxEdit, "3");
     EXPECT_EQ(Timers->Poll->Interval(), 3 * 60000);
 }
