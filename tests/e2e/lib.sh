@@ -75,11 +75,12 @@ bar_columns() {
                   END {print n + 0, (first == "" ? -1 : first), (last == "" ? -1 : last)}'
 }
 
-# colour_pixels PNG "rgb(r,g,b)": pixels of the bar's strip in exactly that colour.
+# colour_pixels PNG "rgb(r,g,b)" [FUZZ]: pixels of the bar's strip in that colour, or within
+# FUZZ (a percentage; text is drawn smoothed, so its pixels blend into the background).
 colour_pixels() {
-  timeout 30 convert "$1" -crop "${SCREEN_W}x${BAR_H}+0+0" +repage \
-    -fill black -fuzz 0 +opaque "$2" -fill white -opaque "$2" \
-    -format '%[fx:round(mean*w*h)]' info: 2>/dev/null
+  timeout 30 convert "$1" -crop "${SCREEN_W}x${BAR_H}+0+0" +repage -fuzz "${3:-0}" \
+    -fill black +opaque "$2" -fill white -opaque "$2" \
+    -format '%[fx:round(mean*w*h)]\n' info: 2>/dev/null
 }
 
 # --- input -------------------------------------------------------------------------------------
@@ -197,7 +198,8 @@ forget_autostart() {
 # Starts Skimbar.exe from its folder in a fresh Wine session; SKIMBAR_PID is its process.
 start_skimbar() {
   forget_autostart
-  (cd "$APP" && exec wine "$APP/Skimbar.exe" >>"${WINE_LOG:-/dev/null}" 2>&1) &
+  # An English locale, so the texts are those of the default language wherever this runs.
+  (cd "$APP" && LC_ALL=C.UTF-8 exec wine "$APP/Skimbar.exe" >>"${WINE_LOG:-/dev/null}" 2>&1) &
   SKIMBAR_PID=$!
   log "Skimbar.exe started as process $SKIMBAR_PID"
 }
