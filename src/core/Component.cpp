@@ -6,7 +6,7 @@
 #include "core/Text.h"
 
 const TClassInfo& TObject::StaticClassInfo() {
-    static const TClassInfo info{"TObject", nullptr, {}};
+    static const TClassInfo info{"TObject", nullptr, {}, &typeid(TObject)};
     return info;
 }
 
@@ -40,7 +40,21 @@ std::vector<const TPropInfo*> TClassInfo::AllProperties() const {
     return result;
 }
 
-SKIMBAR_CLASS_INFO(TComponent, TObject,
+const TClassInfo& TPersistent::StaticClassInfo() {
+    static const TClassInfo info{"TPersistent", &TObject::StaticClassInfo(), {}, &typeid(TPersistent)};
+    return info;
+}
+
+void TPersistent::Assign(const TPersistent& source) {
+    throw EConvertError(source.ClassName() + " kann nicht zu " + ClassName() + " zugewiesen werden");
+}
+
+bool HasOwnClassInfo(const TObject& object) {
+    const std::type_info* own = object.ClassInfo().Type;
+    return own ? *own == typeid(object) : typeid(object) == typeid(TObject);
+}
+
+SKIMBAR_CLASS_INFO(TComponent, TPersistent,
                    props::Text<TComponent>("Name", &TComponent::Name, &TComponent::SetName))
 
 TComponent::TComponent(TComponent* owner) {
@@ -115,12 +129,29 @@ void TComponent::FreeNotification(TComponent* other) {
 
 void TComponent::BeginReading() { FComponentState |= csLoading | csReading; }
 
+namespace {
+// The components owned by sub-components that were created while being read, owners before
+// what they own, each level in creation order.
+void CollectReading(const TComponent& owner, std::vector<TComponent*>& out) {
+    for (int i = 0; i < owner.ComponentCount(); ++i) {
+        TComponent* c = owner.Components(i);
+        if (!c->Has(csReading)) continue;
+        out.push_back(c);
+        CollectReading(*c, out);
+    }
+}
+}  // namespace
+
 void TComponent::EndReading() {
     Exclude(csReading);
-    // Copy first: a Loaded handler may create components.
-    std::vector<TComponent*> owned = FComponents;
-    for (TComponent* c : owned) c->Exclude(csReading);
-    for (TComponent* c : owned) c->Loaded();
+    // Collected first: a Loaded handler may create components.
+    std::vector<TComponent*> reading;
+    for (TComponent* c : FComponents) {
+        reading.push_back(c);
+        if (c->Has(csReading)) CollectReading(*c, reading);
+    }
+    for (TComponent* c : reading) c->Exclude(csReading);
+    for (TComponent* c : reading) c->Loaded();
     Loaded();
 }
 

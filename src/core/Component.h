@@ -6,10 +6,12 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <typeinfo>
 #include <variant>
 #include <vector>
 
 class TObject;
+class TPersistent;
 class TComponent;
 class TStrings;
 struct TClassInfo;
@@ -33,6 +35,7 @@ struct TClassInfo {
     const char* Name;
     const TClassInfo* Parent;  // null for TObject
     std::vector<TPropInfo> Properties;  // this class's own published properties, in order
+    const std::type_info* Type = nullptr;  // the C++ class the information belongs to
 
     bool InheritsFrom(std::string_view className) const;  // exact class-name compare up the chain
     // Walks the class chain, most derived first; exact name compare.
@@ -50,6 +53,20 @@ public:
     bool InheritsFrom(std::string_view className) const { return ClassInfo().InheritsFrom(className); }
 };
 
+// Objects that can copy their values from another of their kind (value objects of
+// properties, components).
+class TPersistent : public TObject {
+public:
+    static const TClassInfo& StaticClassInfo();
+    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+    // Copies source's values; the base raises EConvertError (nothing can be assigned).
+    virtual void Assign(const TPersistent& source);
+};
+
+// Whether the object's own class declared its class information: a class that did not
+// reports its parent's name, so names of files, sections and rules would be wrong.
+bool HasOwnClassInfo(const TObject& object);
+
 // In a class body: gives the class its class information.
 #define SKIMBAR_CLASS(Name)                                                            \
 public:                                                                                \
@@ -61,7 +78,8 @@ private:
 // In a .cpp file: the class information with the class's own published properties.
 #define SKIMBAR_CLASS_INFO(Name, Parent, ...)                                          \
     const TClassInfo& Name::StaticClassInfo() {                                        \
-        static const TClassInfo info{#Name, &Parent::StaticClassInfo(), {__VA_ARGS__}}; \
+        static const TClassInfo info{#Name, &Parent::StaticClassInfo(), {__VA_ARGS__}, \
+                                     &typeid(Name)};                                   \
         return info;                                                                   \
     }
 
@@ -129,7 +147,7 @@ using TComponentState = unsigned;
 
 enum class TOperation { opInsert, opRemove };
 
-class TComponent : public TObject {
+class TComponent : public TPersistent {
     SKIMBAR_CLASS(TComponent)
 public:
     // A component created while its owner is being read is being read as well

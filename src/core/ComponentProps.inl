@@ -38,10 +38,12 @@ TPropInfo Component(std::string name, G get, S set, std::function<bool(C&)> stor
     };
     p.Set = [get, set, n = p.Name](TObject& o, const TPropValue& v) {
         using Arg = decltype((static_cast<C&>(o).*get)());
-        // No value sets no reference; a component of another class does not fit either.
+        // No value clears the reference; a component of another class raises.
         TComponent* c = std::holds_alternative<std::monostate>(v) ? nullptr
                                                                    : detail::As<TComponent*>(v, n);
-        (static_cast<C&>(o).*set)(dynamic_cast<Arg>(c));
+        Arg target = dynamic_cast<Arg>(c);
+        if (c && !target) detail::WrongKind(n);
+        (static_cast<C&>(o).*set)(target);
     };
     if (stored) p.Stored = [stored](TObject& o) { return stored(static_cast<C&>(o)); };
     return p;

@@ -275,13 +275,15 @@ void SetLanguage(const std::string& name) {
     SetLanguageByIndex(index);
 }
 
+std::string LanguageFilePath(int index) {
+    (void)GetLanguageList()[index];  // raises EStringListError outside the list
+    // Its own spelling, for folders that tell letter case apart.
+    return LanguageFolderWithBackslash() + State().LanguageFiles[static_cast<std::size_t>(index)];
+}
+
 void SetLanguageByIndex(int index) {
     TState& s = State();
-    (void)GetLanguageList()[index];  // raises EStringListError outside the list
-    // Opened by its own spelling, for folders that tell letter case apart.
-    const std::string fileName = LanguageFolderWithBackslash() +
-                                 s.LanguageFiles[static_cast<std::size_t>(index)];
-    const TIniFile file(fileName);
+    const TIniFile file(LanguageFilePath(index));
     for (int i = 0; i < s.Keys.Count(); ++i)
         s.Texts.SetString(i, file.ReadString(kGeneral, s.Keys[i], s.Texts[i]));
     // Copies: an import or generation may create or free such components.

@@ -98,6 +98,9 @@ void SetLanguage(const std::string& name);
 // regenerates the accelerators, then makes index the active language. On failure the error
 // propagates and the active index stays as it was.
 void SetLanguageByIndex(int index);
+// Full path of the language file at index, spelt as the folder spells it (the list holds
+// lower-case names); raises EStringListError outside the list.
+std::string LanguageFilePath(int index);
 // Index of the active language in GetLanguageList, -1 when none.
 int ActiveLanguageIndex();
 

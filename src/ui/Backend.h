@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ui/Graphics.h"
+#include "ui/NotifyArea.h"
 #include "ui/UiTypes.h"
 
 class TWinControl;
@@ -96,6 +97,9 @@ public:
     // Icons.
     virtual THandle CreateIcon(const TImageData& image) = 0;
     virtual void DestroyIcon(THandle icon) = 0;
+
+    // Notification area (see ui/NotifyArea.h).
+    virtual bool NotifyIcon(TNotifyIconAction action, const TNotifyIconData& data) = 0;
 };
 
 // Where a native control's window lies: visible when it and every windowless container

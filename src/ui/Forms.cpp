@@ -3,9 +3,11 @@
 #include <algorithm>
 
 #include "core/ForeignException.h"
+#include "ui/Accel.h"
 #include "ui/Backend.h"
 #include "ui/ComCtrls.h"
 #include "ui/ExtCtrls.h"
+#include "ui/Menus.h"
 #include "ui/PropHelpers.h"
 #include "ui/StdCtrls.h"
 
@@ -26,7 +28,9 @@ SKIMBAR_CLASS_INFO(
     prop::Int<TCustomForm>("ClientWidth", [](TCustomForm& f) { return f.ClientWidth(); },
                            [](TCustomForm& f, int v) { f.SetClientWidth(v); }),
     prop::Int<TCustomForm>("ClientHeight", [](TCustomForm& f) { return f.ClientHeight(); },
-                           [](TCustomForm& f, int v) { f.SetClientHeight(v); }))
+                           [](TCustomForm& f, int v) { f.SetClientHeight(v); }),
+    prop::Ref<TCustomForm, TMainMenu>("Menu", [](TCustomForm& f) { return f.Menu(); },
+                                      [](TCustomForm& f, TMainMenu* m) { f.SetMenu(m); }))
 SKIMBAR_CLASS_INFO(TForm, TCustomForm)
 SKIMBAR_CLASS_INFO(TScreen, TComponent)
 SKIMBAR_CLASS_INFO(TApplication, TComponent,
@@ -34,28 +38,17 @@ SKIMBAR_CLASS_INFO(TApplication, TComponent,
                                             [](TApplication& a, const std::string& v) { a.SetTitle(v); }))
 
 namespace {
-char32_t AcceleratorOf(const std::string& caption) {
-    for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
-        if (caption[i] != '&') continue;
-        if (caption[i + 1] == '&') {
-            ++i;
-            continue;
-        }
-        unsigned char c = static_cast<unsigned char>(caption[i + 1]);
-        return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c;
-    }
-    return 0;
-}
-
-char32_t UpperAscii(char32_t c) { return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c; }
-
+// Visits the controls below parent, each before its children; f returning false stops the
+// whole walk, at every level. Returns false when stopped.
 template <class F>
-void ForEachControl(TWinControl* parent, F&& f) {
+bool ForEachControl(TWinControl* parent, F&& f) {
     for (int i = 0; i < parent->ControlCount(); ++i) {
         TControl* c = parent->Controls(i);
-        if (!f(c)) return;
-        if (auto* w = dynamic_cast<TWinControl*>(c)) ForEachControl(w, f);
+        if (!f(c)) return false;
+        if (auto* w = dynamic_cast<TWinControl*>(c))
+            if (!ForEachControl(w, f)) return false;
     }
+    return true;
 }
 }  // namespace
 
@@ -306,6 +299,17 @@ TButton* TCustomForm::CancelButton() const {
     return found;
 }
 
+void TCustomForm::SetMenu(TMainMenu* menu) {
+    if (menu == FMenu) return;
+    FMenu = menu;
+    if (menu) FreeNotification(menu);
+}
+
+void TCustomForm::Notification(TComponent* component, TOperation operation) {
+    TWinControl::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == FMenu) FMenu = nullptr;
+}
+
 bool TCustomForm::DialogKey(bool enter) {
     TButton* b = enter ? DefaultButton() : CancelButton();
     if (!b || !b->Showing() || !b->EffectivelyEnabled()) return false;
@@ -314,11 +318,10 @@ bool TCustomForm::DialogKey(bool enter) {
 }
 
 bool TCustomForm::DialogChar(char32_t key) {
-    key = UpperAscii(key);
     bool done = false;
     ForEachControl(this, [&](TControl* c) {
         if (!c->Showing() || !c->EffectivelyEnabled()) return true;
-        if (AcceleratorOf(c->Caption()) != key) return true;
+        if (!accel::Matches(c->Caption(), key)) return true;
         if (auto* label = dynamic_cast<TCustomLabel*>(c)) {
             if (!label->ShowAccelChar() || !label->FocusControl() || !label->FocusControl()->CanFocus()) return true;
             label->FocusControl()->SetFocus();
@@ -341,7 +344,7 @@ bool TCustomForm::DialogChar(char32_t key) {
         if (!pc || !pc->Showing()) return true;
         std::vector<TTabSheet*> tabs = pc->VisibleTabs();
         for (std::size_t i = 0; i < tabs.size(); ++i)
-            if (AcceleratorOf(tabs[i]->Caption()) == key) {
+            if (accel::Matches(tabs[i]->Caption(), key)) {
                 pc->NotifyUserTab(static_cast<int>(i));
                 done = true;
                 return false;

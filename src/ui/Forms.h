@@ -9,6 +9,7 @@
 
 class TButton;
 class TTimer;
+class TMainMenu;
 
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow };
 enum TPosition { poDesigned, poDefault, poScreenCenter, poMainFormCenter };
@@ -65,6 +66,10 @@ public:
 
     TWinControl* ActiveControl() const { return FActiveControl; }
     void SetActiveControl(TWinControl* control);
+    // The form's main menu (null: none); cleared when the menu is freed.
+    TMainMenu* Menu() const { return FMenu; }
+    void SetMenu(TMainMenu* menu);
+    void Notification(TComponent* component, TOperation operation) override;
     // Runs the accelerator key of the form's controls (labels focus their FocusControl).
     bool DialogChar(char32_t key);
     // Enter and Escape: the default and the cancel button.
@@ -103,6 +108,7 @@ private:
     bool FCreated = false;
     bool FDestroyed = false;
     TWinControl* FActiveControl = nullptr;
+    TMainMenu* FMenu = nullptr;
     TWindowState FPendingState = wsNormal;
     TRect Insets() const;
     mutable TRect FInsets;

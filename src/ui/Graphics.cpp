@@ -1,5 +1,7 @@
 #include "ui/Graphics.h"
 
+#include "ui/Accel.h"
+
 #include <algorithm>
 
 #include "ui/Backend.h"
@@ -27,6 +29,7 @@ TFont& TFont::operator=(const TFont& other) {
     FHeight = other.FHeight;
     FColor = other.FColor;
     FStyle = other.FStyle;
+    FPitch = other.FPitch;
     return *this;
 }
 
@@ -65,8 +68,15 @@ void TFont::SetStyle(TFontStyles style) {
     Changed();
 }
 
+void TFont::SetPitch(TFontPitch pitch) {
+    if (pitch == FPitch) return;
+    FPitch = pitch;
+    Changed();
+}
+
 bool TFont::SameAs(const TFont& o) const {
-    return FName == o.FName && FHeight == o.FHeight && FColor == o.FColor && FStyle == o.FStyle;
+    return FName == o.FName && FHeight == o.FHeight && FColor == o.FColor && FStyle == o.FStyle &&
+           FPitch == o.FPitch;
 }
 
 TIcon::~TIcon() { ReleaseHandle(); }
@@ -128,18 +138,4 @@ void TCanvas::IntersectClip(const TRect& r) {
     FClip = FClip.Intersect(r.Offset(FOrigin.X, FOrigin.Y));
 }
 
-std::string StripAccelChars(const std::string& caption) {
-    std::string out;
-    out.reserve(caption.size());
-    for (std::size_t i = 0; i < caption.size(); ++i) {
-        if (caption[i] == '&') {
-            if (i + 1 < caption.size() && caption[i + 1] == '&') {
-                out += '&';
-                ++i;
-            }
-            continue;
-        }
-        out += caption[i];
-    }
-    return out;
-}
+std::string StripAccelChars(const std::string& caption) { return ui::accel::Shown(caption); }

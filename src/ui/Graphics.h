@@ -11,6 +11,8 @@
 
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 using TFontStyles = unsigned;
+// What to fall back to when the named font is missing: fpFixed picks a fixed-pitch font.
+enum TFontPitch { fpDefault, fpVariable, fpFixed };
 
 // Font description; the backend turns it into a native font (cached per description).
 class TFont : public TObject {
@@ -32,6 +34,8 @@ public:
     void SetColor(TColor color);
     TFontStyles Style() const { return FStyle; }
     void SetStyle(TFontStyles style);
+    TFontPitch Pitch() const { return FPitch; }
+    void SetPitch(TFontPitch pitch);
     bool SameAs(const TFont& other) const;
 
     std::function<void()> OnChange;
@@ -43,6 +47,7 @@ private:
     int FHeight = -11;  // 8 points
     TColor FColor = clWindowText;
     TFontStyles FStyle = 0;
+    TFontPitch FPitch = fpDefault;
 };
 
 // Pixels of a picture, 0xAARRGGBB with straight alpha, row by row from the top.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "ui/Accel.h"
 #include "ui/ActnList.h"
 #include "ui/Backend.h"
 #include "ui/Forms.h"
@@ -16,37 +17,7 @@ std::set<const TMenuItem*>& LiveItems() {
     return items;
 }
 
-// Accelerator character of a caption, upper-cased; 0 when there is none ("&&" is a literal).
-char Accelerator(const std::string& caption) {
-    for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
-        if (caption[i] != '&') continue;
-        if (caption[i + 1] == '&') {
-            ++i;
-            continue;
-        }
-        char c = caption[i + 1];
-        return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-    }
-    return 0;
-}
-
-// The caption without its single "&" markers ("&&" stays).
-std::string StripMarkers(const std::string& caption) {
-    std::string out;
-    for (std::size_t i = 0; i < caption.size(); ++i) {
-        if (caption[i] == '&') {
-            if (i + 1 < caption.size() && caption[i + 1] == '&') {
-                out += "&&";
-                ++i;
-            }
-            continue;
-        }
-        out += caption[i];
-    }
-    return out;
-}
-
-bool ValidHotkey(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z'); }
+bool ValidHotkey(char32_t c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z'); }
 
 bool SameCaption(const std::string& a, const std::string& b) {
     return StripAccelChars(a) == StripAccelChars(b);
@@ -76,6 +47,7 @@ SKIMBAR_CLASS_INFO(
     prop::Bool<TMenuItem>("Visible", [](TMenuItem& m) { return m.Visible(); }, [](TMenuItem& m, bool v) { m.SetVisible(v); }))
 SKIMBAR_CLASS_INFO(TMenu, TComponent)
 SKIMBAR_CLASS_INFO(TPopupMenu, TMenu)
+SKIMBAR_CLASS_INFO(TMainMenu, TMenu)
 
 TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner) { LiveItems().insert(this); }
 
@@ -200,27 +172,28 @@ void TMenuItem::Click() {
 }
 
 void TMenuItem::RethinkHotkeys() {
-    std::set<char> used;
+    std::set<char32_t> used;
     std::vector<TMenuItem*> needing;
     for (TMenuItem* item : FItems) {
         if (item->IsLine() || item->FCaption.empty()) continue;
-        char c = Accelerator(item->FCaption);
+        const char32_t c = accel::KeyOfCaption(item->FCaption);
         if (c && !used.count(c)) {
             used.insert(c);
         } else {
             // No accelerator, or one that an earlier item of this level already has.
-            if (c) item->FCaption = StripMarkers(item->FCaption);
+            if (c) item->FCaption = accel::WithoutMarkers(item->FCaption);
             needing.push_back(item);
         }
     }
     for (TMenuItem* item : needing) {
         const std::string& s = item->FCaption;
-        for (std::size_t i = 0; i < s.size(); ++i) {
+        std::size_t length = 1;
+        for (std::size_t i = 0; i < s.size(); i += length) {
             if (s[i] == '&') {  // a literal "&&"
-                ++i;
+                length = 2;
                 continue;
             }
-            char u = (s[i] >= 'a' && s[i] <= 'z') ? static_cast<char>(s[i] - 'a' + 'A') : s[i];
+            const char32_t u = accel::KeyOf(accel::DecodeAt(s, i, length));
             if (!ValidHotkey(u) || used.count(u)) continue;
             used.insert(u);
             item->FCaption = s.substr(0, i) + "&" + s.substr(i);

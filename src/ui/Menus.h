@@ -102,6 +102,14 @@ private:
     TMenuAutoFlag FAutoHotkeys = maAutomatic;
 };
 
+// The menu of a form (TCustomForm::Menu). It is not shown as a menu bar; its items take
+// part in the form's texts and accelerators like those of popup menus.
+class TMainMenu : public TMenu {
+    SKIMBAR_CLASS(TMainMenu)
+public:
+    explicit TMainMenu(TComponent* owner) : TMenu(owner) {}
+};
+
 // A popup menu. Popup shows it at a screen position and returns after the chosen item's
 // command has run (exceptions from it go to Application->HandleException).
 class TPopupMenu : public TMenu {

@@ -226,8 +226,11 @@ TEST_F(ComponentTest, PublishedPropertiesByName) {
     SetPropValue(s, "Buddy", TPropValue{});  // no value: no component
     EXPECT_EQ(s.Buddy(), nullptr);
     TComponent plain(nullptr);
-    SetPropValue(s, "Buddy", &plain);  // not a TProbe: no reference
-    EXPECT_EQ(s.Buddy(), nullptr);
+    SetPropValue(s, "Buddy", static_cast<TComponent*>(&other));
+    // Not a TProbe: refused like any value of the wrong kind; the reference stays.
+    EXPECT_THROW(SetPropValue(s, "Buddy", &plain), EConvertError);
+    EXPECT_EQ(s.Buddy(), &other);
+    SetPropValue(s, "Buddy", TPropValue{});
 
     EXPECT_EQ(std::get<std::string>(GetPropValue(s, "Hint")), "hint of Sub");
     EXPECT_THROW(SetPropValue(s, "Hint", std::string("x")), Exception);

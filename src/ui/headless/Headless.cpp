@@ -482,6 +482,58 @@ THandle THeadless::CreateIcon(const TImageData&) {
 
 void THeadless::DestroyIcon(THandle icon) { FIcons.erase(icon); }
 
+// ---- notification area ----------------------------------------------------------------
+
+bool THeadless::NotifyIcon(TNotifyIconAction action, const TNotifyIconData& data) {
+    auto it = std::find_if(FNotifyIcons.begin(), FNotifyIcons.end(), [&](const TNotifyIconData& d) {
+        return d.Window == data.Window && d.Id == data.Id;
+    });
+    bool ok = FNotifyAvailable;
+    if (ok) {
+        switch (action) {
+            case TNotifyIconAction::Add:
+                ok = it == FNotifyIcons.end();
+                if (ok) FNotifyIcons.push_back(data);
+                break;
+            case TNotifyIconAction::Modify:
+                ok = it != FNotifyIcons.end();
+                if (ok) *it = data;
+                break;
+            case TNotifyIconAction::Delete:
+                ok = it != FNotifyIcons.end();
+                if (ok) FNotifyIcons.erase(it);
+                break;
+        }
+    }
+    FNotifyCalls.push_back({action, data, ok});
+    return ok;
+}
+
+const TNotifyIconData* THeadless::FindNotifyIcon(THandle window, unsigned id) const {
+    for (const TNotifyIconData& d : FNotifyIcons)
+        if (d.Window == window && d.Id == id) return &d;
+    return nullptr;
+}
+
+bool THeadless::NotifyIconMouse(THandle window, unsigned id, unsigned mouseMsg) {
+    const TNotifyIconData* d = FindNotifyIcon(window, id);
+    if (!d) return false;
+    PostMsg(d->Window, d->CallbackMessage, d->Id, static_cast<std::intptr_t>(mouseMsg));
+    Flush();
+    return true;
+}
+
+void THeadless::SetNotifyAreaAvailable(bool available) {
+    FNotifyAvailable = available;
+    if (!available) FNotifyIcons.clear();
+}
+
+void THeadless::RecreateNotifyArea() {
+    FNotifyIcons.clear();
+    FNotifyAvailable = true;
+    BroadcastMsg(RegisterMsg(TaskbarCreatedMessageName), 0, 0);
+}
+
 // ---- scripted answers ---------------------------------------------------------------
 
 void THeadless::AnswerMessageBox(int answer, std::int64_t afterMs) {

@@ -50,6 +50,11 @@ struct TPopupCall {
     std::vector<std::string> Captions;  // item captions as shown, sub-items indented by "  "
     std::string Chosen;
 };
+struct TNotifyIconCall {
+    TNotifyIconAction Action;
+    TNotifyIconData Data;
+    bool Result = false;
+};
 struct TWindowPosCall {
     TWinControl* Form;
     std::intptr_t InsertAfter;
@@ -123,6 +128,21 @@ public:
     // Invalidated area of a host since the last Paint (empty when none).
     TRect InvalidArea(TWinControl& host) const;
 
+    // ---- notification area ----
+    // Every add, modify and delete, in order, with what it passed and what it returned.
+    const std::vector<TNotifyIconCall>& NotifyIconCalls() const { return FNotifyCalls; }
+    // The icons shown now, in the order they were added.
+    const std::vector<TNotifyIconData>& NotifyIcons() const { return FNotifyIcons; }
+    const TNotifyIconData* FindNotifyIcon(THandle window, unsigned id) const;
+    // The user's mouse on a shown icon: posts its callback message with mouseMsg (WmLButtonUp,
+    // ...) as lParam and delivers the queue, as the shell does. False when no such icon is shown.
+    bool NotifyIconMouse(THandle window, unsigned id, unsigned mouseMsg);
+    // Without a notification area (shell not running) every call fails and nothing is shown.
+    void SetNotifyAreaAvailable(bool available);
+    // The shell restarts: every icon is gone, and "TaskbarCreated" is broadcast (delivered by
+    // the next Flush or advance).
+    void RecreateNotifyArea();
+
     // ---- environment ----
     void SetScreenSize(int width, int height) { FScreen = {0, 0, width, height}; }
     void SetCursorPos(TPoint p) { FCursorPos = p; }
@@ -175,6 +195,7 @@ public:
     TMenuItem* TrackPopupMenu(TPopupMenu& menu, TPoint screen) override;
     THandle CreateIcon(const TImageData& image) override;
     void DestroyIcon(THandle icon) override;
+    bool NotifyIcon(TNotifyIconAction action, const TNotifyIconData& data) override;
 
 private:
     struct TWindow {
@@ -236,6 +257,9 @@ private:
     TRect FScreen{0, 0, 1280, 800};
     TPoint FCursorPos{100, 100};
     int FModalDepth = 0;
+    std::vector<TNotifyIconCall> FNotifyCalls;
+    std::vector<TNotifyIconData> FNotifyIcons;
+    bool FNotifyAvailable = true;
 };
 
 // The installed headless backend (the test's session must have installed one).

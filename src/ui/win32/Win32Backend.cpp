@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <map>
@@ -100,14 +101,17 @@ public:
     const char* Name() const override { return "win32"; }
 
     HFONT Font(const TFont& f) {
-        auto key = std::make_tuple(f.Name(), f.Height(), f.Style());
+        auto key = std::make_tuple(f.Name(), f.Height(), f.Style() | (unsigned(f.Pitch()) << 8));
         auto it = FFonts.find(key);
         if (it != FFonts.end()) return it->second;
+        // The pitch and family steer the font mapper when the named font is missing.
+        BYTE pitch = f.Pitch() == fpFixed      ? FIXED_PITCH | FF_MODERN
+                     : f.Pitch() == fpVariable ? VARIABLE_PITCH | FF_DONTCARE
+                                               : DEFAULT_PITCH | FF_DONTCARE;
         HFONT h = CreateFontW(f.Height(), 0, 0, 0, (f.Style() & fsBold) ? FW_BOLD : FW_NORMAL,
                               (f.Style() & fsItalic) != 0, (f.Style() & fsUnderline) != 0,
                               (f.Style() & fsStrikeOut) != 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                              W(f.Name()).c_str());
+                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, pitch, W(f.Name()).c_str());
         FFonts[key] = h;
         return h;
     }
@@ -286,6 +290,9 @@ public:
     TMenuItem* TrackPopupMenu(TPopupMenu& menu, TPoint screen) override;
     THandle CreateIcon(const TImageData& image) override;
     void DestroyIcon(THandle icon) override { ::DestroyIcon(reinterpret_cast<HICON>(icon)); }
+    bool NotifyIcon(TNotifyIconAction action, const TNotifyIconData& data) override;
+    // A memory DC holding the picture premultiplied, for AlphaBlend.
+    HDC ImageDc(const TImageData& image);
 
     // ---- window procedures ----
     static LRESULT CALLBACK OwnProc(HWND h, UINT msg, WPARAM w, LPARAM l);
@@ -314,6 +321,15 @@ public:
     UINT_PTR FTimerId = 0;
     std::map<std::tuple<std::string, int, unsigned>, HFONT> FFonts;
     std::map<COLORREF, HBRUSH> FBrushes;
+    struct TCachedImage {
+        TImageData Image;
+        HDC Dc;
+        HBITMAP Bitmap;
+        HGDIOBJ Old;
+    };
+    static constexpr std::size_t kImageCacheSize = 16;
+    std::vector<TCachedImage> FImages;
+    void FreeImage(TCachedImage& c);
     HWND FUtil = nullptr;
     HWND FOwnerWindow = nullptr;
     HDC FMeasureDc = nullptr;
@@ -361,6 +377,7 @@ TWin32Backend::~TWin32Backend() {
     for (auto& [h, proc] : FHidden) ::DestroyWindow(h);
     ::DestroyWindow(FUtil);
     ::DestroyWindow(FOwnerWindow);
+    for (TCachedImage& c : FImages) FreeImage(c);
     DeleteDC(FMeasureDc);
     for (auto& [k, f] : FFonts) DeleteObject(f);
     for (auto& [k, b] : FBrushes) DeleteObject(b);
@@ -633,6 +650,30 @@ void TGdiCanvas::DoTextAt(int x, int y, const std::string& s, const TFont& font,
 }
 
 void TGdiCanvas::DoDraw(int x, int y, const TImageData& image, const TRect& clip) {
+    HDC src = Backend.ImageDc(image);
+    if (!src) return;
+    int saved = SaveDC(Dc);
+    IntersectClipRect(Dc, clip.Left, clip.Top, clip.Right, clip.Bottom);
+    BLENDFUNCTION bf{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    AlphaBlend(Dc, x, y, image.Width, image.Height, src, 0, 0, image.Width, image.Height, bf);
+    RestoreDC(Dc, saved);
+}
+
+HDC TWin32Backend::ImageDc(const TImageData& image) {
+    // Thousands of ticker items show the same few pictures: each is converted once and kept,
+    // the most recently drawn last.
+    for (std::size_t i = FImages.size(); i-- > 0;) {
+        TCachedImage& c = FImages[i];
+        if (c.Image.Width == image.Width && c.Image.Height == image.Height && c.Image.Pixels == image.Pixels) {
+            if (i + 1 != FImages.size()) std::rotate(FImages.begin() + static_cast<std::ptrdiff_t>(i),
+                                                     FImages.begin() + static_cast<std::ptrdiff_t>(i) + 1, FImages.end());
+            return FImages.back().Dc;
+        }
+    }
+    if (FImages.size() >= kImageCacheSize) {
+        FreeImage(FImages.front());
+        FImages.erase(FImages.begin());
+    }
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
     bi.bmiHeader.biWidth = image.Width;
@@ -641,8 +682,8 @@ void TGdiCanvas::DoDraw(int x, int y, const TImageData& image, const TRect& clip
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(Dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!dib) return;
+    HBITMAP dib = CreateDIBSection(FMeasureDc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!dib) return nullptr;
     auto* out = static_cast<std::uint32_t*>(bits);
     for (std::size_t i = 0; i < image.Pixels.size(); ++i) {
         std::uint32_t p = image.Pixels[i];
@@ -650,16 +691,16 @@ void TGdiCanvas::DoDraw(int x, int y, const TImageData& image, const TRect& clip
         std::uint32_t r = ((p >> 16) & 0xFF) * a / 255, g = ((p >> 8) & 0xFF) * a / 255, b = (p & 0xFF) * a / 255;
         out[i] = (a << 24) | (r << 16) | (g << 8) | b;  // premultiplied BGRA
     }
-    HDC src = CreateCompatibleDC(Dc);
-    HGDIOBJ old = SelectObject(src, dib);
-    int saved = SaveDC(Dc);
-    IntersectClipRect(Dc, clip.Left, clip.Top, clip.Right, clip.Bottom);
-    BLENDFUNCTION bf{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(Dc, x, y, image.Width, image.Height, src, 0, 0, image.Width, image.Height, bf);
-    RestoreDC(Dc, saved);
-    SelectObject(src, old);
-    DeleteDC(src);
-    DeleteObject(dib);
+    HDC dc = CreateCompatibleDC(FMeasureDc);
+    HGDIOBJ old = SelectObject(dc, dib);
+    FImages.push_back({image, dc, dib, old});
+    return dc;
+}
+
+void TWin32Backend::FreeImage(TCachedImage& c) {
+    SelectObject(c.Dc, c.Old);
+    DeleteDC(c.Dc);
+    DeleteObject(c.Bitmap);
 }
 
 void TWin32Backend::Paint(TWinControl* c, HWND h) {
@@ -1070,6 +1111,26 @@ THandle TWin32Backend::CreateIcon(const TImageData& image) {
     DeleteObject(mask);
     DeleteObject(color);
     return reinterpret_cast<THandle>(icon);
+}
+
+bool TWin32Backend::NotifyIcon(TNotifyIconAction action, const TNotifyIconData& data) {
+    // The W form takes tooltips in any language; its second size holds 127 UTF-16 units.
+    NOTIFYICONDATAW nid{};
+    nid.cbSize = NOTIFYICONDATAW_V2_SIZE;
+    nid.hWnd = H(data.Window);
+    nid.uID = data.Id;
+    nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    nid.uCallbackMessage = data.CallbackMessage;
+    nid.hIcon = reinterpret_cast<HICON>(data.Icon);
+    std::wstring tip = W(data.Tip);
+    std::size_t n = std::min<std::size_t>(tip.size(), std::size(nid.szTip) - 1);
+    if (n > 0 && n < tip.size() && tip[n - 1] >= 0xD800 && tip[n - 1] <= 0xDBFF) --n;  // no half pair
+    std::copy(tip.begin(), tip.begin() + static_cast<std::ptrdiff_t>(n), nid.szTip);
+    nid.szTip[n] = L'\0';
+    DWORD message = action == TNotifyIconAction::Add      ? NIM_ADD
+                    : action == TNotifyIconAction::Modify ? NIM_MODIFY
+                                                          : NIM_DELETE;
+    return Shell_NotifyIconW(message, &nid) != FALSE;
 }
 
 }  // namespace

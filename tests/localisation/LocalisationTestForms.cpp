@@ -1,0 +1,5 @@
+#include "LocalisationTestForms.h"
+
+namespace l10ntest {
+SKIMBAR_CLASS_INFO(TTestForm, TForm)
+}  // namespace l10ntest
