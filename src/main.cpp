@@ -1,20 +1,7 @@
-// Skimbar.exe: starts the application and shows the empty bar, a borderless black window
-// across the top of the primary monitor, 38 pixels high.
+// Skimbar.exe: the program entry only starts the program (app/fMain).
 #include <windows.h>
 
+#include "app/fMain.h"
 #include "ui/Backend.h"
-#include "ui/Forms.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    ui::StartUp(ui::CreateDefaultBackend());
-    Application->Initialize();
-    Application->SetTitle("Skimbar");
-    TForm* bar = nullptr;
-    Application->CreateForm(bar);
-    bar->SetBorderStyle(bsNone);
-    bar->SetColor(clBlack);
-    bar->SetBounds(0, 0, bar->Monitor().Width, 38);
-    Application->Run();
-    ui::ShutDown();
-    return 0;
-}
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return SkimbarMain(ui::CreateDefaultBackend()); }

@@ -1,0 +1,144 @@
+#pragma once
+// The ticker bar: the program's main window. Its start-up and shutdown live in fMain.cpp, the
+// strip of ticker items in fMainStrip.cpp, the mail poll cycle in fMainPoll.cpp.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/KnownIds.h"
+#include "app/MainTimers.h"
+#include "core/DateTime.h"
+#include "ui/Forms.h"
+
+namespace ui {
+class TBackend;
+}
+class TPopupMenu;
+class TMenuItem;
+class TImageList;
+class TTimer;
+class TActionList;
+class TAction;
+class TIdPOP3;
+class TMailPanel;
+class TTrayIcon;
+class TqxApplicationEvents;
+class TqxLanguage;
+
+// Program constants.
+inline constexpr const char* ProgramName = "Skimbar";
+inline constexpr const char* VersionMain = "1";
+inline constexpr const char* VersionSub = "01";
+// Scroll interval bounds: Faster stops at the minimum, and a stored value below it reads as
+// the default.
+inline constexpr int DefaultScrollSpeed = 30;
+inline constexpr int MinScrollSpeed = 10;
+inline constexpr int FirstPollDelay = 2000;
+inline constexpr int StayOnTopDelay = 250;
+inline constexpr const char* LanguageMenuCaption = "Sprache wählen / Select language";
+
+// Keyed strings of the main window (identifiers from RegisterLangString).
+extern int FMAIN_MSG_WELCOME;
+extern int FMAIN_MSG_NONEWMAILS;
+extern int FMAIN_MSG_MSG_TOOLTIPTEXT;
+extern int FMAIN_MSG_MAINFORMHINT;
+extern int FMAIN_MSG_NOMAILPROG;
+void RegisterMainFormStrings();
+
+class TMainForm : public TForm, public IMainTimers {
+    SKIMBAR_CLASS(TMainForm)
+public:
+    explicit TMainForm(TComponent* owner);
+    ~TMainForm() override;
+
+    // Window events.
+    void FormCreate(TObject* Sender);
+    void FormDestroy(TObject* Sender);
+    void FormShow(TObject* Sender);
+    void FormClick(TObject* Sender);
+
+    // Actions and menu.
+    void ShowActionExecute(TObject* Sender);
+    void HideActionExecute(TObject* Sender);
+    void SetupActionExecute(TObject* Sender);
+    void QuitActionExecute(TObject* Sender);
+    void FasterActionExecute(TObject* Sender);
+    void SlowerActionExecute(TObject* Sender);
+    void LanguageItemClick(TObject* Sender);
+    std::string TrayToolTipText();
+
+    // The strip.
+    bool AddTickerItem(const std::string& sender, const std::string& subject, int size, TDateTime date,
+                       const std::string& id);
+    int NextItemLeft();
+    void ScrollTimerTimer(TObject* Sender);
+    void StayOnTopTimerTimer(TObject* Sender);
+    void OpenMailProgram(TObject* Sender = nullptr);
+
+    // The poll cycle.
+    void PollMailTimerTimer(TObject* Sender);
+    void SetTrayIcon(bool active);
+
+    // IMainTimers, for the setup dialog.
+    TTimer* GetPollMailTimer() override { return PollMailTimer; }
+    TTimer* GetStayOnTopTimer() override { return StayOnTopTimer; }
+
+    // Components, in design order.
+    TPopupMenu* PopupMenu = nullptr;
+    TMenuItem* ShowItem = nullptr;  // "Show"
+    TMenuItem* HideItem = nullptr;  // "Hide"
+    TMenuItem* N1 = nullptr;
+    TMenuItem* FasterItem = nullptr;  // "Faster"
+    TMenuItem* SlowerItem = nullptr;  // "Slower"
+    TMenuItem* N2 = nullptr;
+    TMenuItem* LanguageItem = nullptr;  // "Language"
+    TMenuItem* SetupItem = nullptr;  // "Setup"
+    TMenuItem* N3 = nullptr;
+    TMenuItem* QuitItem = nullptr;  // "Quit"
+    TImageList* ImageList = nullptr;
+    TTimer* ScrollTimer = nullptr;
+    TqxApplicationEvents* qxApplicationEvents1 = nullptr;
+    TTimer* PollMailTimer = nullptr;
+    TTimer* StayOnTopTimer = nullptr;
+    TIdPOP3* IdPOP3 = nullptr;
+    TActionList* ActionList = nullptr;
+    TAction* FasterAction = nullptr;
+    TAction* SlowerAction = nullptr;
+    TAction* SetupAction = nullptr;
+    TAction* QuitAction = nullptr;
+    TAction* ShowAction = nullptr;
+    TAction* HideAction = nullptr;
+    TqxLanguage* qxLanguage = nullptr;
+
+    // Fields, in declaration order.
+    std::string ActiveLanguage;
+    std::vector<TMailPanel*> Items;
+    TTrayIcon* TrayIcon = nullptr;
+    bool OkFlag = false;
+    TKnownIds KnownIds;
+    int TrayFrame = 0;
+    int LastCount = 0;
+    std::string LastFirstId;
+
+    // Whether FormCreate has started (FormDestroy of a window that never got there does nothing).
+    bool FormCreateRan() const { return FFormCreateRan; }
+    // Tests: called before each step of FormCreate with its number (23 after the last).
+    static std::function<void(TMainForm& form, int step)> CreateStepHookForTests;
+
+private:
+    void BuildDesign();
+    void ShowBar();
+    // The settings file of the General keys, Cfg\Skimbar.ini beside the executable.
+    static std::string GeneralIniPath();
+    bool FFormCreateRan = false;
+    // The connection-error item is needed when the server text cannot be used.
+    bool FServerTextBad = false;
+};
+
+extern TMainForm* MainForm;
+
+// The whole program: the support unit, the keyed strings (tray icon, ticker item, main
+// window), the application and its main window, the message loop, then every window and the
+// support objects freed in that order. Returns the process exit code.
+int SkimbarMain(std::unique_ptr<ui::TBackend> backend);

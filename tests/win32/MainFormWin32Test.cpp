@@ -1,0 +1,162 @@
+// The bar with real windows: its place, size and topmost state, the tray menu, a click that
+// starts the registered mail program, and showing it while another program has the focus.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/MailPanel.h"
+#include "app/TrayIcon.h"
+#include "app/fMain.h"
+#include "app/fSetup.h"
+#include "platform/Registry.h"
+#include "support/SupportTestEnv.h"
+#include "support/qxApplicationEvents.h"
+#include "support/qxCheckBox.h"
+#include "support/qxGeneral.h"
+#include "ui/ActnList.h"
+#include "ui/Menus.h"
+#include "ui/win32/Win32Backend.h"
+
+namespace {
+
+class MainFormWin32 : public supporttest::AppFolderTest {
+protected:
+    void SetUp() override {
+        AppFolderTest::SetUp();
+        ui::StartUp(ui::win32::CreateBackend());
+    }
+    void TearDown() override {
+        if (FStarted) {
+            ui::ShutDown();
+            FinalizeQxGeneral();
+        } else {
+            ui::ShutDown();
+        }
+        TqxApplicationEvents::ReleaseInstanceLocksForTests();
+        platform::TRegistry reg(platform::RootKey::CurrentUser);
+        reg.DeleteKey("\\Software\\Clients\\Mail\\SkimbarWineTest");
+        if (reg.OpenKey("\\Software\\Clients\\Mail", false) && reg.ReadString("") == "SkimbarWineTest")
+            reg.DeleteValue("");
+        AppFolderTest::TearDown();
+    }
+    void Start(bool stayOnTop = true) {
+        WriteFile("Cfg/Skimbar.ini",
+                  std::string("[String]\r\nSetupForm.eMailqxComboBox=user\r\nSetupForm.PasswordqxEdit=secret\r\n"
+                              "SetupForm.POP3qxComboBox=127.0.0.1:1\r\n[Boolean]\r\nSetupForm.AutoStartqxCheckBox=0\r\n"
+                              "SetupForm.AutoShowqxCheckBox=0\r\nSetupForm.StayOnTopqxCheckBox=") +
+                      (stayOnTop ? "1" : "0") + "\r\n[Integer]\r\nSetupForm.qxUpDown1=1000\r\n");
+        InitializeQxGeneral();
+        FStarted = true;
+        RegisterTrayIconStrings();
+        RegisterMailPanelStrings();
+        RegisterMainFormStrings();
+        Application->Initialize();
+        Application->SetShowMainForm(false);
+        Application->SetTitle("Skimbar");
+        Application->CreateForm(Form);
+        ASSERT_NE(Form, nullptr);
+    }
+    // Runs the message loop until done() holds or maxMs passed.
+    static bool Pump(const std::function<bool()>& done, int maxMs) {
+        const DWORD start = GetTickCount();
+        while (!done()) {
+            Application->ProcessMessages();
+            if (GetTickCount() - start > static_cast<DWORD>(maxMs)) return done();
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        }
+        return true;
+    }
+    HWND Bar() { return reinterpret_cast<HWND>(Form->Handle()); }
+    bool TopMost() { return (GetWindowLongPtrW(Bar(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+    TMainForm* Form = nullptr;
+    bool FStarted = false;
+};
+
+TEST_F(MainFormWin32, TheBarLiesAcrossTheTopAndGoesTopmostAfterShowing) {
+    Start(true);
+    EXPECT_FALSE(IsWindowVisible(Bar()));
+    Form->ShowAction->Execute();
+    ASSERT_TRUE(IsWindowVisible(Bar()));
+    RECT r;
+    GetWindowRect(Bar(), &r);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(r.bottom - r.top, 38);
+    EXPECT_TRUE(Pump([&] { return TopMost(); }, 3000));
+    // Unchecked: it leaves the topmost state when it is next shown.
+    SetupForm->StayOnTopqxCheckBox->SetChecked(false);
+    Form->HideAction->Execute();
+    Form->ShowAction->Execute();
+    EXPECT_TRUE(Pump([&] { return !TopMost(); }, 3000));
+}
+
+TEST_F(MainFormWin32, ShowingTheBarLeavesTheFocusWithTheUsersWindow) {
+    Start(true);
+    HWND other = CreateWindowExW(0, L"STATIC", L"typing here", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 200, 300, 200,
+                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(other, nullptr);
+    SetForegroundWindow(other);
+    SetActiveWindow(other);
+    Pump([&] { return GetForegroundWindow() == other; }, 2000);
+    ASSERT_EQ(GetForegroundWindow(), other);
+    Form->ShowAction->Execute();
+    Pump([] { return false; }, 400);  // the stay-on-top step included
+    EXPECT_TRUE(IsWindowVisible(Bar()));
+    EXPECT_EQ(GetForegroundWindow(), other);
+    EXPECT_NE(GetActiveWindow(), Bar());
+    DestroyWindow(other);
+}
+
+TEST_F(MainFormWin32, TheTrayMenuRunsTheChosenCommand) {
+    Start(true);
+    ASSERT_FALSE(Form->Visible());
+    // The notification area reports a right click: the menu opens at the cursor; "Show" is
+    // chosen by its accelerator, as a user would.
+    bool sent = false;
+    int ticks = 0;
+    auto* timer = new TTimer(Form);
+    timer->SetInterval(100);
+    timer->OnTimer = [&](TObject*) {
+        ++ticks;
+        HWND m = FindWindowW(L"#32768", nullptr);
+        if (m && !sent && ticks >= 3) {
+            sent = true;
+            PostMessageW(m, WM_KEYDOWN, 'S', 0);
+            PostMessageW(m, WM_CHAR, 's', 0);
+        }
+        if (ticks > 60) EndMenu();
+    };
+    SendMessageW(reinterpret_cast<HWND>(Form->TrayIcon->WindowHandle()), TTrayIcon::WM_TRAYNOTIFY, 0, WM_RBUTTONUP);
+    delete timer;
+    EXPECT_TRUE(sent);
+    EXPECT_TRUE(Form->Visible());
+    EXPECT_EQ(StripAccelChars(Form->PopupMenu->Items()->Items(0)->Caption()), "Show");
+}
+
+TEST_F(MainFormWin32, AClickStartsTheRegisteredMailClientAndHidesTheBar) {
+    // A batch file standing in for the mail program: it leaves a mark beside itself.
+    const std::filesystem::path mark = At("started.txt");
+    WriteFile("mail client.bat", "@echo started> \"%~dp0started.txt\"\r\n");
+    const std::string bat = AtUtf8("mail client.bat");
+    platform::TRegistry reg(platform::RootKey::CurrentUser);
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Clients\\Mail", true));
+    reg.WriteString("", "SkimbarWineTest");
+    platform::TRegistry cmd(platform::RootKey::CurrentUser);
+    ASSERT_TRUE(cmd.OpenKey("\\Software\\Clients\\Mail\\SkimbarWineTest\\shell\\open\\command", true));
+    cmd.WriteString("", "\"" + bat + "\" /compose \"%1\"");
+    Start(true);
+    Form->ShowAction->Execute();
+    ASSERT_EQ(Form->Items.size(), 1u);
+    SendMessageW(Bar(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(Bar(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_FALSE(IsWindowVisible(Bar()));
+    EXPECT_FALSE(Form->Items.front()->Alive());
+    EXPECT_TRUE(Pump([&] { return std::filesystem::exists(mark); }, 10000));
+}
+
+}  // namespace
