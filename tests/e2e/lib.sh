@@ -50,7 +50,9 @@ bar_hidden() { ! bar_visible; }
 
 # A viewable window of the program titled exactly $1.
 titled_visible() {
-  windows | awk -v t="$1" '$6 == "IsViewable" {n = $0; sub(/^([^ ]+ ){6}/, "", n); if (n == t) found = 1} END {exit !found}'
+  # (mawk knows no interval braces: the six leading fields go one by one)
+  windows | awk -v t="$1" '$6 == "IsViewable" {n = $0; for (i = 0; i < 6; i++) sub(/^[^ ]+ /, "", n); if (n == t) found = 1}
+    END {exit !found}'
 }
 
 skimbar_running() { [ -n "$SKIMBAR_PID" ] && kill -0 "$SKIMBAR_PID" 2>/dev/null; }
@@ -204,3 +206,29 @@ start_skimbar() {
   log "Skimbar.exe started as process $SKIMBAR_PID"
 }
 
+
+BG_BLACK='rgb(0,0,0)'
+
+# wait_for_columns MIN NAME [BG [SECONDS]]: takes screenshots (NAME.png) until the bar shows
+# content over more than MIN columns, at most SECONDS (120); prints "COUNT FIRST LAST" of the
+# last one.
+wait_for_columns() {
+  local want=$1 name=$2 bg=${3:-$BG_BLACK} end cols= f
+  end=$((SECONDS + ${4:-120}))
+  while :; do
+    f=$(shot "$name") && cols=$(bar_columns "$f" "$bg")
+    if [ -n "$cols" ] && ((${cols%% *} > want)); then
+      echo "$cols"
+      return 0
+    fi
+    ((SECONDS >= end)) && { echo "${cols:-none}"; return 1; }
+    sleep 2
+  done
+}
+
+# Quit from the tray menu (its last item); waits until the process has ended.
+quit_by_tray() {
+  tray_menu Up Return || return 1
+  wait_for 60 skimbar_gone || { log "still running 60 s after Quit"; return 1; }
+  SKIMBAR_PID=
+}
