@@ -137,7 +137,14 @@ tray_menu() {
   wait_for 20 more_viewable "$before" || { log "no menu opened at $pos"; return 1; }
   sleep 0.5
   xdo key --delay 250 "$@"
+  # The menu closes once its command ran; a menu left open would swallow the next right click.
+  if ! wait_for 15 no_more_viewable "$before"; then
+    log "the menu stayed open after the keys $*"
+    xdo key Escape Escape
+    return 1
+  fi
 }
+no_more_viewable() { (($(viewable_count) <= $1)); }
 more_viewable() { (($(viewable_count) > $1)); }
 
 # --- the mailbox and the settings -------------------------------------------------------------
