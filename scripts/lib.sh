@@ -204,3 +204,29 @@ gtest_counts() {
   fi
   echo "$p $f"
 }
+
+# demo_settings INI USER PASSWORD PORT: the settings the setup dialog would store for the demo
+# account on 127.0.0.1:PORT. A file the user already has stays as it is, except that a server
+# of this machine (127.0.0.1 or localhost, with or without a port) is moved to PORT, since the
+# demo server gets a new port at every start. Prints what it did.
+demo_settings() {
+  local ini=$1 user=$2 pass=$3 port=$4
+  if [ ! -f "$ini" ]; then
+    mkdir -p "$(dirname "$ini")" || return 1
+    printf '%s\r\n' \
+      '[String]' \
+      "SetupForm.eMailqxComboBox=$user" \
+      "SetupForm.PasswordqxEdit=$pass" \
+      "SetupForm.POP3qxComboBox=127.0.0.1:$port" \
+      '[Integer]' \
+      'SetupForm.qxUpDown1=2' \
+      '[Boolean]' \
+      'SetupForm.AutoStartqxCheckBox=0' >"$ini" || return 1
+    echo "wrote $ini for $user"
+  elif grep -qaiE '^SetupForm\.POP3qxComboBox=(127\.0\.0\.1|localhost)(:[0-9]*)?[[:space:]]*$' "$ini"; then
+    sed -i -E "s/^(SetupForm\\.POP3qxComboBox=)(127\\.0\\.0\\.1|localhost)(:[0-9]*)?[[:space:]]*\$/\\1127.0.0.1:$port\\r/I" "$ini" || return 1
+    echo "kept $ini; its server is now 127.0.0.1:$port"
+  else
+    echo "kept $ini"
+  fi
+}

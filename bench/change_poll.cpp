@@ -1,0 +1,88 @@
+// A change poll of the main window against the server of scripts/dovecot (account in
+// SKIMBAR_POP3_*; made for 10,000 mails): one PollMailTimerTimer that finds a change, fetches
+// every header and size and adds an item per mail, timed beside the same POP3 exchange on its
+// own, which is the time of the network and the server. Prints figures; not a test.
+//
+//   scripts/dovecot start auto --generate 10000 STATE; set -a; . STATE/env; set +a
+//   ninja -C build/native change_poll && build/native/change_poll
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "BenchProgram.h"
+#include "mail/IdPOP3.h"
+
+namespace {
+
+// STAT, TOP 1 0, then TOP n 0 and LIST n for every message: what a cycle with a change asks.
+double BareExchange(const std::string& host, int port, int& count) {
+    TIdPOP3 pop(nullptr);
+    pop.SetHost(host);
+    pop.SetPort(port);
+    pop.SetUserId(bench::Env("SKIMBAR_POP3_USER"));
+    pop.SetPassword(bench::Env("SKIMBAR_POP3_PASS"));
+    TIdMessage m(nullptr);
+    const double start = bench::WallSeconds();
+    pop.Connect();
+    count = pop.CountMessages();
+    m.Clear();
+    pop.FetchHeader(1, m);
+    for (int i = 1; i <= count; ++i) {
+        m.Clear();
+        pop.FetchHeader(i, m);
+        pop.FetchMessageSize(i);
+    }
+    pop.Disconnect();
+    return bench::WallSeconds() - start;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main() {
+    const std::string host = bench::Env("SKIMBAR_POP3_HOST");
+    const std::string port = bench::Env("SKIMBAR_POP3_PORT");
+    if (host.empty() || port.empty()) {
+        std::fprintf(stderr, "change_poll: set SKIMBAR_POP3_* (scripts/dovecot start auto --generate 10000 STATE; "
+                             "set -a; . STATE/env; set +a)\n");
+        return 2;
+    }
+    constexpr int kRounds = 3;
+    std::vector<double> bare, cycleWall, cycleCpu, quietWall;
+    int count = 0;
+    size_t items = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        bare.push_back(BareExchange(host, std::stoi(port), count));
+
+        // A fresh program each round: no id is known, so the first cycle sees a change.
+        bench::TBenchProgram program(host + ":" + port, bench::Env("SKIMBAR_POP3_USER"),
+                                     bench::Env("SKIMBAR_POP3_PASS"));
+        TMainForm& form = program.Form();
+        const double cpu = bench::CpuSeconds();
+        const double wall = bench::WallSeconds();
+        form.PollMailTimerTimer(nullptr);
+        cycleWall.push_back(bench::WallSeconds() - wall);
+        cycleCpu.push_back(bench::CpuSeconds() - cpu);
+        items = form.Items.size();
+
+        // The next cycle finds no change and fetches only the first header.
+        const double quiet = bench::WallSeconds();
+        form.PollMailTimerTimer(nullptr);
+        quietWall.push_back(bench::WallSeconds() - quiet);
+    }
+    const double b = Median(bare), w = Median(cycleWall), c = Median(cycleCpu);
+    std::printf("change poll of %d mails from Dovecot on %s:%s (median of %d rounds)\n", count, host.c_str(),
+                port.c_str(), kRounds);
+    std::printf("  poll cycle with a change:   %8.1f ms wall, %8.1f ms CPU of this process, %zu items in the bar\n",
+                w * 1e3, c * 1e3, items);
+    std::printf("  the same POP3 exchange alone (network and server): %8.1f ms\n", b * 1e3);
+    std::printf("  the cycle's own time (cycle - exchange):           %8.1f ms (%.1f us per mail)\n",
+                (w - b) * 1e3, count ? (w - b) * 1e6 / count : 0.0);
+    std::printf("  poll cycle without a change: %8.1f ms wall\n", Median(quietWall) * 1e3);
+    return 0;
+}
