@@ -55,6 +55,8 @@ void TMainForm::PollMailTimerTimer(TObject* Sender) {
                     if (count != LastCount || message->MessageId() != LastFirstId) {
                         LastCount = count;
                         LastFirstId = message->MessageId();
+                        // A server that pipelines gets the commands of the loop ahead of its answers.
+                        IdPOP3->AnnounceHeaderAndSizeRange(1, count);
                         for (int i = 1; i <= count; ++i) {
                             // A lost connection ends the loop instead of a failing command pair
                             // for every remaining message.

@@ -19,6 +19,14 @@ DATA_BLOB Blob(const std::string& bytes) {
     return b;
 }
 
+// The entropy blob points into the constant itself, which lives as long as the program.
+DATA_BLOB Entropy() {
+    DATA_BLOB b;
+    b.cbData = static_cast<DWORD>(sizeof kEntropy - 1);
+    b.pbData = reinterpret_cast<BYTE*>(const_cast<char*>(kEntropy));
+    return b;
+}
+
 std::string TakeBlob(DATA_BLOB& b) {
     std::string out(reinterpret_cast<const char*>(b.pbData), b.cbData);
     SecureZeroMemory(b.pbData, b.cbData);
@@ -31,7 +39,7 @@ std::string TakeBlob(DATA_BLOB& b) {
 
 std::string ProtectForUser(const std::string& plain) {
     DATA_BLOB in = Blob(plain);
-    DATA_BLOB entropy = Blob(std::string(kEntropy));
+    DATA_BLOB entropy = Entropy();
     DATA_BLOB out{};
     if (!CryptProtectData(&in, L"Skimbar", &entropy, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN, &out))
         throw EOSError("Systemfehler. Code: " + std::to_string(GetLastError()) +
@@ -41,7 +49,7 @@ std::string ProtectForUser(const std::string& plain) {
 
 bool UnprotectForUser(const std::string& data, std::string& plain) {
     DATA_BLOB in = Blob(data);
-    DATA_BLOB entropy = Blob(std::string(kEntropy));
+    DATA_BLOB entropy = Entropy();
     DATA_BLOB out{};
     if (!CryptUnprotectData(&in, nullptr, &entropy, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN, &out))
         return false;
