@@ -176,6 +176,8 @@ TEST_F(PollCycle, ALostConnectionEndsTheFetchLoop) {
                 p.Send("+OK 1 100\r\n");
                 p.Close();  // gone in the middle of the loop
                 return;
+            } else {
+                p.Send("-ERR unknown command\r\n");  // CAPA among them
             }
         }
     });
