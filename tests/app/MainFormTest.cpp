@@ -133,6 +133,9 @@ TEST_F(MainFormTest, ItemsWrapBehindTheRightmostOne) {
     EXPECT_TRUE(first->Alive());
 }
 
+// These need a registry of the test's own: a real Windows registry may have a mail program
+// (Wine registers its browser for mailto).
+#ifndef _WIN32
 TEST_F(MainFormTest, ClickWithFiveItemsRetiresAllAndFreesOnePerTick) {
     WriteSettings("127.0.0.1:1");
     Start();
@@ -174,10 +177,9 @@ TEST_F(MainFormTest, AClickOnAnItemDuringWhichTheTickFreesItLeavesNothingBehind)
     EXPECT_EQ(Form->ControlCount(), 0);
 }
 
+
+// Under Windows the Wine test starts a real registered program instead.
 TEST_F(MainFormTest, ClickStartsTheRegisteredMailClientAndHidesTheBar) {
-#ifdef _WIN32
-    GTEST_SKIP() << "under Windows the Wine test starts a real program";
-#else
     WriteSettings("127.0.0.1:1");
     platform::TRegistry reg(platform::RootKey::CurrentUser);
     ASSERT_TRUE(reg.OpenKey("\\Software\\Clients\\Mail", true));
@@ -191,8 +193,8 @@ TEST_F(MainFormTest, ClickStartsTheRegisteredMailClientAndHidesTheBar) {
     EXPECT_TRUE(H().MessageBoxes().empty());
     EXPECT_FALSE(Form->Visible());
     EXPECT_FALSE(Item(0)->Alive());
-#endif
 }
+#endif
 
 TEST_F(MainFormTest, SpeedStaysAtTenOrMoreAndAStoredValueBelowReadsAsDefault) {
     WriteSettings("127.0.0.1:1", "secret", "ScrollSpeed=5\r\n");

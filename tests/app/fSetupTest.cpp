@@ -386,7 +386,9 @@ TEST_F(SetupFormTest, AutostartFollowsTheCheckBox) {
     EXPECT_EQ(RunValue(), "<no value>");
     UI().Click(*form->AutoStartqxCheckBox);
     EXPECT_EQ(RunValue(), quoted);
-    EXPECT_EQ(RunValue(platform::RootKey::LocalMachine), "<no key>");  // never written there
+    // Never written there (a real registry has the key, a test registry need not).
+    const std::string machine = RunValue(platform::RootKey::LocalMachine);
+    EXPECT_TRUE(machine == "<no key>" || machine == "<no value>") << machine;
     EXPECT_TRUE(Logged.empty());
 }
 

@@ -93,7 +93,13 @@ TEST_F(SetupWin32DialogTest, BothLanguagesFitWithTheSystemFont) {
         const char32_t key = TqxHotkey::ExistingHotkey(SetupForm->qxLabel2->Caption());
         ASSERT_NE(key, 0u);
         SetFocus(reinterpret_cast<HWND>(SetupForm->BitBtn1->Handle()));
-        SendMessageW(reinterpret_cast<HWND>(SetupForm->BitBtn1->Handle()), WM_SYSCHAR, static_cast<WPARAM>(key), 1 << 29);
+        // Through the message loop, as a real key press arrives.
+        const HWND target = reinterpret_cast<HWND>(SetupForm->BitBtn1->Handle());
+        const WPARAM upper = key >= 'a' && key <= 'z' ? key - 'a' + 'A' : key;
+        const WPARAM lower = key >= 'A' && key <= 'Z' ? key - 'A' + 'a' : key;
+        PostMessageW(target, WM_SYSKEYDOWN, upper, 1 << 29);
+        PostMessageW(target, WM_SYSCHAR, lower, 1 << 29);
+        PostMessageW(target, WM_SYSKEYUP, upper, (1 << 29) | (3u << 30));
         Pump(50);
         EXPECT_EQ(GetFocus(), reinterpret_cast<HWND>(SetupForm->PasswordqxEdit->Handle()));
         if (show) {
