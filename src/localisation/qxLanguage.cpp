@@ -89,10 +89,11 @@ TComponent& TqxLanguage::Form(const char* operation) const {
     if (!Owner()) throw Exception(std::string("TqxLanguage.") + operation + ": Owner=nil");
     // The section is named after the form's class: a class without its own class
     // information would silently write under its parent's name.
-    if (!HasOwnClassInfo(*Owner()))
+    TComponent& form = *Owner();
+    if (!HasOwnClassInfo(form))
         throw Exception(std::string("TqxLanguage.") + operation + ": class information missing for " +
-                        typeid(*Owner()).name());
-    return *Owner();
+                        typeid(form).name());
+    return form;
 }
 
 void TqxLanguage::ExportTexts() {
