@@ -155,7 +155,16 @@ void TMailPanel::SetBackColor(TColor c) {
     SetColor(c);
 }
 
-void TMailPanel::SetAlive(bool alive) { FAlive = alive; }
+void TMailPanel::SetAlive(bool alive) {
+    if (alive == FAlive) return;
+    FAlive = alive;
+    if (OnStripChange) OnStripChange(this, false);
+}
+
+void TMailPanel::BoundsChanged(const TRect& old) {
+    TqxPanel::BoundsChanged(old);
+    if (OnStripChange) OnStripChange(this, old.Left != Left());
+}
 
 void TMailPanel::Relayout() {
     int width = std::max(FFromLabel->Width() + FDateLabel->Width(),

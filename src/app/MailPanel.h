@@ -9,6 +9,7 @@
 // SetSize, SetId, SetIcon, hint, SetDate, show-hint flag, SetAlive(true). The colour setters
 // come first because the text setters read TextColor; OnClick comes before the setters
 // because each copies it onto the child it fills, so a click anywhere reaches it.
+#include <functional>
 #include <string>
 
 #include "core/DateTime.h"
@@ -72,6 +73,10 @@ public:
     void SetBackColor(TColor c);  // the item's colour
     void SetAlive(bool alive);
 
+    // Called after the item's bounds or alive flag changed, so that a strip that keeps its
+    // own copy of them knows to read them again; moved tells whether Left changed.
+    std::function<void(TMailPanel* item, bool moved)> OnStripChange;
+
     // Width = the longer of (sender + date) and (subject + time) plus 34; date, time and
     // size right-aligned 2 pixels inside the right edge; size below date and time.
     void Relayout();
@@ -80,6 +85,9 @@ public:
     static std::string SenderLine(const std::string& sender);
     static std::string SubjectLine(const std::string& subject);
     static std::string SizeText(int bytes);
+
+protected:
+    void BoundsChanged(const TRect& old) override;
 
 private:
     // Fills a label: font, colour, text and place (left -1: Relayout places it), parent,

@@ -170,6 +170,7 @@ void TMainForm::FormCreate(TObject* Sender) {
 
     step(3);
     Items.clear();
+    ForgetStrip();
     KnownIds.Clear();
 
     step(4);
@@ -285,7 +286,11 @@ void TMainForm::FormDestroy(TObject* Sender) {
     }
     std::vector<TMailPanel*> items;
     items.swap(Items);
-    for (TMailPanel* item : items) ui::FreeControl(item);
+    ForgetStrip();
+    for (TMailPanel* item : items) {
+        item->OnStripChange = nullptr;
+        ui::FreeControl(item);
+    }
     KnownIds.Clear();
     delete SetupForm;
 }

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "app/KnownIds.h"
@@ -75,6 +76,8 @@ public:
     void ScrollTimerTimer(TObject* Sender);
     void StayOnTopTimerTimer(TObject* Sender);
     void OpenMailProgram(TObject* Sender = nullptr);
+    // Gives every item out of view its current place (the tick moves only those in view).
+    void SyncItemPlaces();
 
     // The poll cycle.
     void PollMailTimerTimer(TObject* Sender);
@@ -131,6 +134,42 @@ private:
     void ShowBar();
     // The settings file of the General keys, Cfg\Skimbar.ini beside the executable.
     static std::string GeneralIniPath();
+    // The strip's own copy of each item's place, width and alive flag, in the order of Items:
+    // a tick walks this small array instead of thousands of items scattered over the heap,
+    // and only items on the bar (or entering or leaving it) are moved for real. An item out
+    // of view keeps a place out of view until it comes in or SyncItemPlaces runs.
+    // Rebuilt from the items when one of them changed other than by the tick's own move.
+    struct TStripSlot {
+        TMailPanel* Item;
+        int Left;
+        int Width;
+        bool Alive;
+        bool MovesUnseen;
+    };
+    std::vector<TStripSlot> FStrip;
+    // Items in view that this tick moved without repainting, and where they were.
+    struct TScrolledItem {
+        TMailPanel* Item;
+        int OldLeft;
+    };
+    std::vector<TScrolledItem> FScrolled;
+    bool FStripStale = true;
+    bool FStripMoving = false;
+    int FStripBarWidth = 0;
+    // Items moved from outside the strip since the last rebuild: their own place wins.
+    std::unordered_set<const TMailPanel*> FMovedOutside;
+    // Rightmost edge of all items; valid while FStripRightKnown.
+    int FStripRight = 0;
+    bool FStripRightKnown = false;
+    void StripChanged() { FStripStale = true; FStripRightKnown = false; }
+    // Items were replaced as a whole: nothing of the copy may be used again.
+    void ForgetStrip() {
+        FStrip.clear();
+        FMovedOutside.clear();
+        StripChanged();
+    }
+    void RebuildStrip();
+    void MoveItem(TStripSlot& slot, int left, int barWidth);
     bool FFormCreateRan = false;
     // The connection-error item is needed when the server text cannot be used.
     bool FServerTextBad = false;

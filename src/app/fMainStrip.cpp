@@ -1,6 +1,8 @@
 // The ticker strip of the main window: items in, one pixel per tick to the left, wrapped at
 // the left edge, retired on a click, which starts the mail program.
 #include <algorithm>
+#include <climits>
+#include <unordered_map>
 
 #include "app/MailPanel.h"
 #include "app/MailProgram.h"
@@ -52,14 +54,91 @@ bool TMainForm::AddTickerItem(const std::string& sender, const std::string& subj
         throw;
     }
     Items.push_back(item);
+    // The strip's copy follows the finished item; from now on any change of it is reported.
+    if (!FStripStale && FStrip.size() + 1 == Items.size()) {
+        FStrip.push_back({item, item->Left(), item->Width(), item->Alive(), item->MovesUnseen()});
+        if (FStripRightKnown) FStripRight = std::max(FStripRight, item->Left() + item->Width());
+    } else {
+        StripChanged();
+    }
+    item->OnStripChange = [this](TMailPanel* changed, bool moved) {
+        if (FStripMoving) return;
+        if (moved) FMovedOutside.insert(changed);
+        StripChanged();
+    };
     return true;
 }
 
+void TMainForm::SyncItemPlaces() {
+    if (FStrip.empty()) return;
+    const int barWidth = Width();
+    auto place = [this, barWidth](TMailPanel* item, int left) {
+        if (!item || item->Left() == left || FMovedOutside.count(item)) return;
+        const auto inView = [&](int l) { return l < barWidth && l + item->Width() > 0; };
+        if (inView(item->Left()) || inView(left))
+            item->SetLeft(left);
+        else
+            item->SetLeftUnseen(left);
+    };
+    bool parallel = FStrip.size() == Items.size();
+    for (std::size_t i = 0; parallel && i < Items.size(); ++i) parallel = FStrip[i].Item == Items[i];
+    if (parallel) {
+        for (const TStripSlot& slot : FStrip) place(slot.Item, slot.Left);
+        return;
+    }
+    // Items changed behind the strip's back: only pointers still listed may be touched.
+    std::unordered_map<const TMailPanel*, int> places;
+    for (const TStripSlot& slot : FStrip)
+        if (slot.Item) places[slot.Item] = slot.Left;
+    for (TMailPanel* item : Items) {
+        const auto it = places.find(item);
+        if (it != places.end()) place(item, it->second);
+    }
+}
+
+void TMainForm::RebuildStrip() {
+    SyncItemPlaces();
+    FMovedOutside.clear();
+    FStrip.clear();
+    FStrip.reserve(Items.size());
+    FStripRight = INT_MIN;
+    for (TMailPanel* item : Items) {
+        if (!item) {
+            FStrip.push_back({nullptr, 0, 0, true, false});
+            continue;
+        }
+        FStrip.push_back({item, item->Left(), item->Width(), item->Alive(), item->MovesUnseen()});
+        FStripRight = std::max(FStripRight, item->Left() + item->Width());
+    }
+    FStripStale = false;
+    FStripRightKnown = true;
+}
+
 int TMainForm::NextItemLeft() {
-    int left = Width();
-    for (const TMailPanel* item : Items)
-        if (item) left = std::max(left, item->Left() + item->Width());
-    return left;
+    if (FStripStale || FStrip.size() != Items.size()) {
+        RebuildStrip();
+    } else if (!FStripRightKnown) {
+        FStripRight = INT_MIN;
+        for (const TStripSlot& slot : FStrip)
+            if (slot.Item) FStripRight = std::max(FStripRight, slot.Left + slot.Width);
+        FStripRightKnown = true;
+    }
+    return std::max(Width(), FStripRight);
+}
+
+void TMainForm::MoveItem(TStripSlot& slot, int left, int barWidth) {
+    // Off the bar before and after the move: nothing to repaint, so only the strip's copy
+    // changes. This keeps a tick cheap with thousands of items.
+    const bool seenBefore = slot.Left < barWidth && slot.Left + slot.Width > 0;
+    const bool seenAfter = left < barWidth && left + slot.Width > 0;
+    if (!slot.MovesUnseen) {
+        slot.Item->SetLeft(left);
+    } else if (seenBefore || seenAfter) {
+        // In view: the tick shifts the bar's pixels along with it once all items have moved.
+        FScrolled.push_back({slot.Item, slot.Left});
+        slot.Item->SetLeftUnseen(left);
+    }
+    slot.Left = left;
 }
 
 void TMainForm::ScrollTimerTimer(TObject* Sender) {
@@ -67,34 +146,66 @@ void TMainForm::ScrollTimerTimer(TObject* Sender) {
     if (Items.empty()) {
         SetVisible(false);
     } else {
-        const std::size_t count = Items.size();
         const int barWidth = Width();
+        // Places kept out of view of a narrower bar might be in view of this one.
+        if (barWidth > FStripBarWidth) SyncItemPlaces();
+        FStripBarWidth = barWidth;
+        if (FStripStale || FStrip.size() != Items.size()) RebuildStrip();
+        const std::size_t count = Items.size();
         bool freed = false;
+        // The tick's own moves are in the copy already.
+        FStripMoving = true;
+        struct TMoving {
+            bool& Flag;
+            ~TMoving() { Flag = false; }
+        } moving{FStripMoving};
+        FStripRightKnown = false;
         for (std::size_t i = 0; i < count; ++i) {
-            TMailPanel* item = Items[i];
-            if (!item->Alive()) {
+            // Items changed behind the strip's back: read them again (those before i have
+            // moved already, and the rebuild takes their new places).
+            if (FStrip[i].Item != Items[i]) RebuildStrip();
+            TStripSlot& slot = FStrip[i];
+            TMailPanel* item = slot.Item;
+            if (!item) continue;
+            if (!slot.Alive) {
                 Items[i] = nullptr;
+                slot.Item = nullptr;
                 freed = true;
                 ui::FreeControl(item);
                 break;
             }
-            const int left = item->Left() - 1;
-            const int right = left + item->Width();
-            // Off the bar before and after the move: nothing to repaint, so only the position
-            // changes. This keeps a tick cheap with thousands of items.
-            if (left >= barWidth || right + 1 <= 0)
-                item->SetLeftUnseen(left);
-            else
-                item->SetLeft(left);
-            if (right >= 0) continue;
+            const int left = slot.Left - 1;
+            MoveItem(slot, left, barWidth);
+            if (left + slot.Width >= 0) continue;
             if (item->Id() != TransientId) {
-                item->SetLeft(NextItemLeft());
+                MoveItem(slot, NextItemLeft(), barWidth);
             } else {
                 item->SetAlive(false);
+                slot.Alive = false;
                 KnownIds.Remove(TransientId);
             }
         }
-        if (freed) Items.erase(std::remove(Items.begin(), Items.end(), nullptr), Items.end());
+        // Every item moved one pixel: shifting the bar's pixels and painting the column that
+        // comes in at the right is all the screen needs. When the walk stopped at a retired
+        // item, those behind it stood still, so the moved ones are painted where they are.
+        if (!FScrolled.empty()) {
+            if (!freed) {
+                ScrollArea(ClientRect(), -1);
+            } else {
+                for (const TScrolledItem& s : FScrolled) {
+                    const int now = s.Item->Left();
+                    s.Item->SetLeftUnseen(s.OldLeft);
+                    s.Item->SetLeft(now);
+                }
+            }
+            FScrolled.clear();
+        }
+        if (freed) {
+            Items.erase(std::remove(Items.begin(), Items.end(), nullptr), Items.end());
+            FStrip.erase(std::remove_if(FStrip.begin(), FStrip.end(), [](const TStripSlot& s) { return !s.Item; }),
+                         FStrip.end());
+            FStripRightKnown = false;
+        }
     }
     ScrollTimer->SetEnabled(true);
 }

@@ -36,6 +36,9 @@ public:
     virtual void UpdateWindow(TWinControl& control, TUpdate what) = 0;
     virtual TWinControl* ControlOf(THandle window) = 0;
     virtual void InvalidateRect(TWinControl& host, const TRect& r) = 0;  // host client coords
+    // Shifts what is on screen of r (host client coords) by dx pixels, along with any part of
+    // it still to be painted, and invalidates the strip the shift uncovers.
+    virtual void ScrollRect(TWinControl& host, const TRect& r, int dx) = 0;
     virtual void SetFocus(TWinControl& control) = 0;
     virtual TWinControl* FocusedControl() = 0;
     // Top-level windows.

@@ -354,6 +354,14 @@ void TControl::Invalidate() {
         InvalidateInHost(*host, BoundsInHost());
 }
 
+void TWinControl::ScrollArea(const TRect& area, int dx) {
+    TWinControl* host = NativeHost();
+    if (!host || !host->HandleAllocated() || !HasBackend() || dx == 0) return;
+    const TPoint o = ClientOriginInHost();
+    const TRect inHost = area.Intersect(ClientRect()).Offset(o.X, o.Y).Intersect(host->ClientRect());
+    if (!inHost.Empty()) Backend().ScrollRect(*host, inHost, dx);
+}
+
 void TControl::InvalidateRect(const TRect& r) {
     TWinControl* host = NativeHost();
     if (!host || !host->HandleAllocated() || !HasBackend()) return;

@@ -53,8 +53,9 @@ public:
     void SetWidth(int v) { SetBounds(FLeft, FTop, v, FHeight); }
     void SetHeight(int v) { SetBounds(FLeft, FTop, FWidth, v); }
     virtual void SetBounds(int left, int top, int width, int height);
-    // Moves a control that lies wholly outside the visible part of its parent before and after
-    // the move, which the caller knows: nothing of it is on screen, so only the position
+    // Moves a control whose pixels need no repainting, which the caller knows: it lies wholly
+    // outside the visible part of its parent before and after the move, or the parent shifts
+    // the area it is in by the same amount (TWinControl::ScrollArea). Only the position
     // changes, without repainting or notifications. A control with native windows inside it
     // moves as SetLeft does. For strips of thousands of items of which a few are in view.
     void SetLeftUnseen(int left) {
@@ -63,6 +64,8 @@ public:
         else
             SetLeft(left);
     }
+    // Whether SetLeftUnseen moves the control without notifications.
+    bool MovesUnseen() const { return CanMoveUnseen(); }
     TRect BoundsRect() const { return Bounds(FLeft, FTop, FWidth, FHeight); }
     virtual int ClientWidth() const { return FWidth; }
     virtual int ClientHeight() const { return FHeight; }
@@ -231,6 +234,11 @@ public:
     // Destroys the native windows of this control and its descendants; each gets WMDestroy
     // (parents before children) while it still exists.
     void DestroyHandle();
+
+    // Shifts the pixels of an area of the client (client coordinates) by dx instead of
+    // painting it again, and paints only the strip that this uncovers. The caller has moved
+    // every windowless child in the area by dx with SetLeftUnseen.
+    void ScrollArea(const TRect& area, int dx);
 
     bool TabStop() const { return FTabStop; }
     void SetTabStop(bool v);

@@ -74,7 +74,11 @@ protected:
     }
 
     int ItemCount() const { return static_cast<int>(Form->Items.size()); }
-    TMailPanel* Item(int i) const { return Form->Items.at(static_cast<std::size_t>(i)); }
+    // Places of items out of view are brought up to date first: the tick moves only those in view.
+    TMailPanel* Item(int i) const {
+        Form->SyncItemPlaces();
+        return Form->Items.at(static_cast<std::size_t>(i));
+    }
     void Tick(int n = 1) {
         for (int i = 0; i < n; ++i) Form->ScrollTimerTimer(Form->ScrollTimer);
     }

@@ -177,6 +177,24 @@ void THeadless::InvalidateRect(TWinControl& host, const TRect& r) {
     if (!clipped.Empty()) w->Invalid = w->Invalid.Union(clipped);
 }
 
+void THeadless::ScrollRect(TWinControl& host, const TRect& r, int dx) {
+    TWindow* w = Find(host.RawHandle());
+    if (!w) return;
+    const TRect area = r.Intersect(host.ClientRect());
+    if (area.Empty() || dx == 0) return;
+    FScrolls.push_back({&host, area, dx});
+    // What was still to be painted inside the area moves with its pixels; the invalid area is
+    // one rectangle here, so it grows to cover both places.
+    const TRect pending = w->Invalid.Intersect(area);
+    if (!pending.Empty()) w->Invalid = w->Invalid.Union(pending.Offset(dx, 0).Intersect(area));
+    TRect uncovered = area;
+    if (dx < 0)
+        uncovered.Left = std::max(area.Left, area.Right + dx);
+    else
+        uncovered.Right = std::min(area.Right, area.Left + dx);
+    w->Invalid = w->Invalid.Empty() ? uncovered : w->Invalid.Union(uncovered);
+}
+
 TRect THeadless::InvalidArea(TWinControl& host) const {
     const TWindow* w = Find(host.RawHandle());
     return w ? w->Invalid : TRect{};
@@ -360,6 +378,7 @@ void THeadless::Dispatch(const TMsg& msg) {
 void THeadless::PostQuit() { FQueue.push_back({0, WmQuit, 0, 0}); }
 
 void THeadless::StartTimer(TTimer& timer, int intervalMs) {
+    ++FTimerStarts;
     StopTimer(timer);
     std::uint64_t order = ++FTimerOrder;
     FTimers.push_back({&timer, intervalMs, FNow + intervalMs, order});

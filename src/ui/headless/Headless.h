@@ -55,6 +55,12 @@ struct TNotifyIconCall {
     TNotifyIconData Data;
     bool Result = false;
 };
+struct TScrollCall {
+    TWinControl* Host;
+    TRect Area;  // host client coordinates, clipped to the client area
+    int Dx;
+};
+
 struct TWindowPosCall {
     TWinControl* Form;
     std::intptr_t InsertAfter;
@@ -111,6 +117,10 @@ public:
 
     // ---- what the program did ----
     const std::vector<TWindowPosCall>& WindowPosCalls() const { return FWindowPos; }
+    // Areas whose pixels were shifted instead of painted again, in order.
+    const std::vector<TScrollCall>& ScrollCalls() const { return FScrolls; }
+    // How often a timer was started (or restarted) in the backend.
+    int TimerStarts() const { return FTimerStarts; }
     int RestoreCount() const { return FRestores; }
     // Forms that showing or bringing to the front activated, in order.
     const std::vector<TWinControl*>& Activations() const { return FActivations; }
@@ -154,6 +164,7 @@ public:
     void UpdateWindow(TWinControl& control, TUpdate what) override;
     TWinControl* ControlOf(THandle window) override;
     void InvalidateRect(TWinControl& host, const TRect& r) override;
+    void ScrollRect(TWinControl& host, const TRect& r, int dx) override;
     void SetFocus(TWinControl& control) override;
     TWinControl* FocusedControl() override { return FFocused; }
     void SetWindowPos(TWinControl& form, std::intptr_t insertAfter, unsigned flags) override;
@@ -247,6 +258,8 @@ private:
     std::vector<TPopupCall> FPopups;
     int FUnscripted = 0;
     std::vector<TWindowPosCall> FWindowPos;
+    std::vector<TScrollCall> FScrolls;
+    int FTimerStarts = 0;
     int FRestores = 0;
     std::vector<TWinControl*> FActivations;
     std::vector<TCursor> FCursors;

@@ -137,6 +137,7 @@ public:
         RECT rc{r.Left, r.Top, r.Right, r.Bottom};
         ::InvalidateRect(H(host.RawHandle()), &rc, FALSE);
     }
+    void ScrollRect(TWinControl& host, const TRect& r, int dx) override;
     void SetFocus(TWinControl& control) override { ::SetFocus(H(control.RawHandle())); }
     TWinControl* FocusedControl() override {
         for (HWND h = GetFocus(); h; h = GetParent(h))
@@ -302,6 +303,8 @@ public:
     LRESULT HostMessage(TWinControl* c, HWND h, UINT msg, WPARAM w, LPARAM l, bool& handled);
     void Reflect(HWND child, UINT code, bool& handled, LRESULT& result, const NMHDR* hdr);
     void Paint(TWinControl* c, HWND h);
+    // Draws the area (client coordinates) of a host into dc through an off-screen buffer.
+    void PaintArea(TWinControl* c, HDC dc, const RECT& r);
     void FormStyle(const TCustomForm& f, DWORD& style, DWORD& ex);
     HWND ActiveOwner() {
         HWND a = GetActiveWindow();
@@ -706,7 +709,36 @@ void TWin32Backend::FreeImage(TCachedImage& c) {
 void TWin32Backend::Paint(TWinControl* c, HWND h) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(h, &ps);
-    RECT r = ps.rcPaint;
+    PaintArea(c, dc, ps.rcPaint);
+    EndPaint(h, &ps);
+}
+
+void TWin32Backend::ScrollRect(TWinControl& host, const TRect& r, int dx) {
+    HWND h = H(host.RawHandle());
+    RECT rc{r.Left, r.Top, r.Right, r.Bottom};
+    // With nothing waiting to be painted, the pixels are shifted and the uncovered strip drawn
+    // right here: no paint message, which a ticker pays for on every tick. What could not be
+    // shifted (a part another window hid) comes back in the region and is drawn as well.
+    if (!IsWindowVisible(h) || GetUpdateRect(h, nullptr, FALSE)) {
+        ::ScrollWindowEx(h, dx, 0, &rc, &rc, nullptr, nullptr, SW_INVALIDATE);
+        return;
+    }
+    HDC dc = GetDC(h);
+    if (!dc) {
+        ::ScrollWindowEx(h, dx, 0, &rc, &rc, nullptr, nullptr, SW_INVALIDATE);
+        return;
+    }
+    HRGN uncovered = CreateRectRgn(0, 0, 0, 0);
+    RECT box{};
+    if (ScrollDC(dc, dx, 0, &rc, &rc, uncovered, nullptr) && GetRgnBox(uncovered, &box) != NULLREGION) {
+        IntersectRect(&box, &box, &rc);
+        PaintArea(&host, dc, box);
+    }
+    DeleteObject(uncovered);
+    ReleaseDC(h, dc);
+}
+
+void TWin32Backend::PaintArea(TWinControl* c, HDC dc, const RECT& r) {
     int w = r.right - r.left, hgt = r.bottom - r.top;
     if (w > 0 && hgt > 0) {
         // Double buffer: the area is drawn off screen and copied in one go.
@@ -726,7 +758,6 @@ void TWin32Backend::Paint(TWinControl* c, HWND h) {
         DeleteObject(bmp);
         DeleteDC(mem);
     }
-    EndPaint(h, &ps);
 }
 
 // ---- messages -------------------------------------------------------------------------
