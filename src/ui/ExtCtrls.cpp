@@ -1,5 +1,7 @@
 #include "ui/ExtCtrls.h"
 
+#include <chrono>
+
 #include "ui/Backend.h"
 #include "ui/Forms.h"
 #include "ui/PropHelpers.h"
@@ -131,19 +133,29 @@ void TImage::Paint(TCanvas& canvas) {
 TTimer::TTimer(TComponent* owner) : TComponent(owner) { UpdateTimer(); }
 
 TTimer::~TTimer() {
+    if (FDestroyed) *FDestroyed = true;
     if (FRunning && HasBackend()) Backend().StopTimer(*this);
     FRunning = false;
 }
 
+bool TTimer::WantsRunning() const {
+    return FEnabled && FInterval > 0 && !Has(csDesigning) && !Has(csDestroying);
+}
+
 void TTimer::UpdateTimer() {
     if (!HasBackend()) return;
+    if (FFiring > 0 && !Has(csDestroying)) {
+        FChangedWhileFiring = true;
+        return;
+    }
     if (FRunning) {
         Backend().StopTimer(*this);
         FRunning = false;
     }
-    if (FEnabled && FInterval > 0 && !Has(csDesigning) && !Has(csDestroying)) {
+    if (WantsRunning()) {
         Backend().StartTimer(*this, FInterval);
         FRunning = true;
+        FRunningInterval = FInterval;
     }
 }
 
@@ -160,8 +172,27 @@ void TTimer::SetInterval(int ms) {
 }
 
 void TTimer::Fire() {
-    if (!FRunning) return;  // a tick that was already queued when the timer stopped
+    // A tick that was already queued when the timer stopped, or one of a timer its handler
+    // stopped for now.
+    if (!FRunning || !WantsRunning()) return;
+    bool destroyed = false;
+    bool* outer = FDestroyed;
+    FDestroyed = &destroyed;
+    ++FFiring;
+    const auto started = std::chrono::steady_clock::now();
     SafeCall(this, [this] { Timer(); });
+    if (destroyed) {
+        if (outer) *outer = true;
+        return;
+    }
+    FDestroyed = outer;
+    if (--FFiring > 0 || !FChangedWhileFiring) return;
+    FChangedWhileFiring = false;
+    // Running on with the same interval is what the handler asked for, unless it ran so long
+    // that the backend may have queued the next tick meanwhile.
+    const bool quick = std::chrono::steady_clock::now() - started < std::chrono::milliseconds(FInterval);
+    if (FRunning && WantsRunning() && FRunningInterval == FInterval && quick) return;
+    UpdateTimer();
 }
 
 void TTimer::Timer() {

@@ -83,7 +83,16 @@ protected:
 
 private:
     void UpdateTimer();
+    bool WantsRunning() const;
     bool FEnabled = true;
     int FInterval = 1000;
     bool FRunning = false;
+    int FRunningInterval = 0;  // what the backend runs it with
+    // While its own handler runs, changes wait for the handler's end: a handler that stops
+    // the timer and starts it again with the same interval (so that its work never overlaps
+    // the next tick) leaves the backend's timer running, which spares a ticker two round
+    // trips to the window system per tick.
+    int FFiring = 0;
+    bool FChangedWhileFiring = false;
+    bool* FDestroyed = nullptr;
 };

@@ -192,3 +192,72 @@ TEST_F(TimerTest, AModalLoopWithNothingToWaitForStallsInsteadOfHanging) {
     EXPECT_THROW(form.ShowModal(), TLoopStall);
     EXPECT_FALSE(form.Modal());
 }
+
+// A handler that stops its timer while it works and starts it again leaves the backend's timer
+// alone when nothing changed; any other change takes effect when the handler returns.
+TEST_F(TimerTest, AHandlerThatStopsAndRestartsItsTimerKeepsTheBackendTimerRunning) {
+    TLog log;
+    TTimer* t = MakeTimer(30, "t", log);
+    t->OnTimer = [&](TObject*) {
+        t->SetEnabled(false);
+        log.Events.push_back("t@" + std::to_string(H().Now()));
+        t->SetEnabled(true);
+    };
+    const int starts = H().TimerStarts();
+    H().advance(90);
+    EXPECT_EQ(log.Events, (std::vector<std::string>{"t@30", "t@60", "t@90"}));
+    EXPECT_EQ(H().TimerStarts(), starts);
+    EXPECT_TRUE(t->Running());
+}
+
+TEST_F(TimerTest, ChangesAHandlerMakesToItsOwnTimerApplyWhenItReturns) {
+    TLog log;
+    TTimer* t = MakeTimer(30, "t", log);
+    int calls = 0;
+    t->OnTimer = [&](TObject*) {
+        log.Events.push_back("t@" + std::to_string(H().Now()));
+        t->SetEnabled(false);
+        if (++calls == 1) {
+            t->SetInterval(50);  // new interval, counted from the end of this tick
+            t->SetEnabled(true);
+        }
+    };
+    H().advance(200);
+    EXPECT_EQ(log.Events, (std::vector<std::string>{"t@30", "t@80"}));
+    EXPECT_FALSE(t->Running());
+    EXPECT_FALSE(t->Enabled());
+}
+
+TEST_F(TimerTest, AStoppedTimersTicksDuringItsOwnModalLoopAreDropped) {
+    TLog log;
+    TTimer* t = MakeTimer(20, "t", log);
+    int depth = 0;
+    t->OnTimer = [&](TObject*) {
+        ++depth;
+        log.Events.push_back("t" + std::to_string(depth) + "@" + std::to_string(H().Now()));
+        t->SetEnabled(false);
+        if (depth == 1) {
+            H().AnswerMessageBox(ui::IdOk, 100);
+            Application->ShowMessageBox("busy", "t", 0);
+        }
+        t->SetEnabled(true);
+        --depth;
+    };
+    H().advance(20);
+    // Only one tick reached the handler while the box was open; the next comes after it.
+    ASSERT_FALSE(log.Events.empty());
+    EXPECT_EQ(log.Events.front(), "t1@20");
+    for (const std::string& e : log.Events) EXPECT_EQ(e.rfind("t2", 0), std::string::npos) << e;
+}
+
+TEST_F(TimerTest, ATimerFreedByItsOwnHandlerIsNotTouchedAfterwards) {
+    TLog log;
+    TTimer* t = MakeTimer(10, "t", log);
+    t->OnTimer = [&](TObject*) {
+        t->SetEnabled(false);
+        delete t;
+        log.Events.push_back("freed");
+    };
+    H().advance(50);
+    EXPECT_EQ(log.Events, (std::vector<std::string>{"freed"}));
+}
