@@ -146,6 +146,7 @@ void TMainForm::ScrollTimerTimer(TObject* Sender) {
     if (Items.empty()) {
         SetVisible(false);
     } else {
+        FScrolled.clear();  // left over only when a tick ended in an exception
         const int barWidth = Width();
         // Places kept out of view of a narrower bar might be in view of this one.
         if (barWidth > FStripBarWidth) SyncItemPlaces();
