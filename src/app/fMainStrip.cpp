@@ -73,7 +73,7 @@ void TMainForm::SyncItemPlaces() {
     if (FStrip.empty()) return;
     const int barWidth = Width();
     auto place = [this, barWidth](TMailPanel* item, int left) {
-        if (!item || item->Left() == left || FMovedOutside.count(item)) return;
+        if (item->Left() == left || FMovedOutside.count(item)) return;
         const auto inView = [&](int l) { return l < barWidth && l + item->Width() > 0; };
         if (inView(item->Left()) || inView(left))
             item->SetLeft(left);
@@ -88,8 +88,7 @@ void TMainForm::SyncItemPlaces() {
     }
     // Items changed behind the strip's back: only pointers still listed may be touched.
     std::unordered_map<const TMailPanel*, int> places;
-    for (const TStripSlot& slot : FStrip)
-        if (slot.Item) places[slot.Item] = slot.Left;
+    for (const TStripSlot& slot : FStrip) places[slot.Item] = slot.Left;
     for (TMailPanel* item : Items) {
         const auto it = places.find(item);
         if (it != places.end()) place(item, it->second);
@@ -103,10 +102,6 @@ void TMainForm::RebuildStrip() {
     FStrip.reserve(Items.size());
     FStripRight = INT_MIN;
     for (TMailPanel* item : Items) {
-        if (!item) {
-            FStrip.push_back({nullptr, 0, 0, true, false});
-            continue;
-        }
         FStrip.push_back({item, item->Left(), item->Width(), item->Alive(), item->MovesUnseen()});
         FStripRight = std::max(FStripRight, item->Left() + item->Width());
     }
@@ -119,8 +114,7 @@ int TMainForm::NextItemLeft() {
         RebuildStrip();
     } else if (!FStripRightKnown) {
         FStripRight = INT_MIN;
-        for (const TStripSlot& slot : FStrip)
-            if (slot.Item) FStripRight = std::max(FStripRight, slot.Left + slot.Width);
+        for (const TStripSlot& slot : FStrip) FStripRight = std::max(FStripRight, slot.Left + slot.Width);
         FStripRightKnown = true;
     }
     return std::max(Width(), FStripRight);
@@ -167,7 +161,6 @@ void TMainForm::ScrollTimerTimer(TObject* Sender) {
             if (FStrip[i].Item != Items[i]) RebuildStrip();
             TStripSlot& slot = FStrip[i];
             TMailPanel* item = slot.Item;
-            if (!item) continue;
             if (!slot.Alive) {
                 Items[i] = nullptr;
                 slot.Item = nullptr;
