@@ -11,7 +11,7 @@ void TqxTreeView::SaveNodeTexts(const std::string& fileName, const std::string& 
     file.EraseSection(section);
     int number = 0;
     for (TTreeNode* n = Items().GetFirstNode(); n; n = n->GetNext())
-        file.WriteString(section, std::to_string(number++), n->Text());
+        file.WriteString(section, std::to_string(number++), TIniFile::Quoted(n->Text()));
 }
 
 void TqxTreeView::LoadNodeTexts(const std::string& fileName, const std::string& section) {

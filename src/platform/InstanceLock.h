@@ -10,8 +10,9 @@ namespace platform {
 class TInstanceLock {
 public:
     // Windows: CreateMutexW(nullptr, TRUE, name). POSIX: flock on a lock file in
-    // $XDG_RUNTIME_DIR (or /tmp) named after the user and the text. When the lock cannot be
-    // made at all, the process counts as the first (AlreadyExists false).
+    // $XDG_RUNTIME_DIR (or /tmp) named after the user and the text; a lock file that is not
+    // the user's own regular file is refused. When the lock cannot be made at all, the
+    // process counts as the first (AlreadyExists false).
     explicit TInstanceLock(std::string name);
     ~TInstanceLock();  // releases the lock
     TInstanceLock(const TInstanceLock&) = delete;

@@ -236,7 +236,7 @@ void LoadRemanentControls() {
 
 int RegisterLangString(const std::string& key, const std::string& defaultText, bool noExport) {
     TState& s = State();
-    if (!noExport && s.ExportFile) s.ExportFile->WriteString(kGeneral, key, defaultText);
+    if (!noExport && s.ExportFile) s.ExportFile->WriteString(kGeneral, key, TIniFile::Quoted(defaultText));
     s.Keys.Add(key);
     return s.Texts.Add(defaultText);
 }

@@ -1,4 +1,5 @@
 #include "platform/NativeProcess.h"
+#include "platform/Paths.h"
 
 #include <unistd.h>
 
@@ -12,5 +13,7 @@ std::string native::ExePath() {
     if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buffer) return {};
     return std::string(buffer, static_cast<std::size_t>(n));
 }
+
+std::string LongPathName(const std::string& path) { return path; }
 
 }  // namespace platform
