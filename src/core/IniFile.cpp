@@ -1,5 +1,7 @@
 #include "core/IniFile.h"
 
+#include "core/IniQuoting.h"
+
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
@@ -396,9 +398,9 @@ void TIniFile::ReadSectionValues(const std::string& section, TStrings& values) c
     }
 }
 
-std::vector<TIniEntry> TIniFile::ReadSectionEntries(const std::string& section) const {
+std::vector<TIniEntry> ReadSectionEntries(const TIniFile& file, const std::string& section) {
     std::vector<TIniEntry> entries;
-    const Document d = Load(FFileName);
+    const Document d = Load(file.FileName());
     const Range r = FindSection(d, section);
     std::vector<std::string> seen;
     for (const std::string& name : KeyNames(d, r)) {
@@ -411,7 +413,7 @@ std::vector<TIniEntry> TIniFile::ReadSectionEntries(const std::string& section) 
     return entries;
 }
 
-std::string TIniFile::Quoted(std::string_view text, bool quoteEmpty) {
+std::string IniQuoted(std::string_view text, bool quoteEmpty) {
     const bool needed = text.empty() ? quoteEmpty
                                      : IsBlank(text.front()) || IsBlank(text.back()) ||
                                            StripQuotes(text).size() != text.size();

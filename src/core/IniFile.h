@@ -9,18 +9,8 @@
 // sections and keys counts, lines before any section belong to the empty section name,
 // lines without "=" are no keys.
 #include <string>
-#include <string_view>
-#include <vector>
 
 #include "core/Strings.h"
-
-// One entry of a section as read: Value as ReadString gives it; Quoted when the file held
-// it in enclosing quotes (so "" tells an empty text from a missing one).
-struct TIniEntry {
-    std::string Key;
-    std::string Value;
-    bool Quoted = false;
-};
 
 class TIniFile {
 public:
@@ -61,13 +51,6 @@ public:
     // "key=value" entries of a section in file order (values as ReadString gives them).
     void ReadSectionValues(const std::string& section, TStrings& values) const;
     void ReadSections(TStrings& sections) const;
-    // The entries of a section in file order, the first of a repeated key only.
-    std::vector<TIniEntry> ReadSectionEntries(const std::string& section) const;
-
-    // text as a value must be written so that a read gives back exactly text: in double
-    // quotes when the reader would drop blanks at either end or a pair of enclosing quotes,
-    // and, with quoteEmpty, when empty. Any reader of the file drops these quotes again.
-    static std::string Quoted(std::string_view text, bool quoteEmpty = false);
 
 private:
     std::string FFileName;

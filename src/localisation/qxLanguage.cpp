@@ -2,6 +2,7 @@
 
 #include <typeinfo>
 
+#include "core/IniQuoting.h"
 #include "core/Text.h"
 #include "localisation/qxTreeView.h"
 #include "ui/ActnList.h"
@@ -149,13 +150,13 @@ void TqxLanguage::ExportWalk(TIniFile& file, TComponent& c, const std::string& p
             if (HasTextProperty(c, name, true)) {
                 const std::string text = GetTextProperty(c, name);
                 if (!text.empty() || FExportEmptyStrings)
-                    file.WriteString(section, path + "." + name, TIniFile::Quoted(text));
+                    file.WriteString(section, path + "." + name, IniQuoted(text));
             }
         if (auto* tree = dynamic_cast<TqxTreeView*>(&c)) tree->SaveNodeTexts(file.FileName(), path + ".Tree");
         for (const std::string& name : StringPropertiesFor(c)) {
             const std::string text = GetTextProperty(c, name);
             if (!text.empty() || FExportEmptyStrings)
-                file.WriteString(section, path + "." + name, TIniFile::Quoted(text));
+                file.WriteString(section, path + "." + name, IniQuoted(text));
         }
         for (const std::string& name : ListPropertiesFor(c)) {
             const std::string list = path + "." + name;
@@ -164,7 +165,7 @@ void TqxLanguage::ExportWalk(TIniFile& file, TComponent& c, const std::string& p
             lines.SetText(GetTextProperty(c, name));
             // An empty item as "", so that import tells it from a line a translator left empty.
             for (int j = 0; j < lines.Count(); ++j)
-                file.WriteString(list, std::to_string(j), TIniFile::Quoted(lines[j], true));
+                file.WriteString(list, std::to_string(j), IniQuoted(lines[j], true));
         }
     }
     // Copied: the walk reaches only what exists when it starts.
@@ -191,7 +192,7 @@ void TqxLanguage::ImportWalk(TIniFile& file, TComponent& c, const std::string& p
             std::string text;
             // Of repeated keys only the first counts, also when its value is empty; an empty
             // value counts as an item only when quoted.
-            for (const TIniEntry& entry : file.ReadSectionEntries(path + "." + name))
+            for (const TIniEntry& entry : ReadSectionEntries(file, path + "." + name))
                 if (!entry.Value.empty() || entry.Quoted) text += entry.Value + "\r\n";
             SetTextProperty(c, name, text);
         }

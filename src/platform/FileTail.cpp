@@ -1,4 +1,4 @@
-#include "platform/Files.h"
+#include "platform/FileTail.h"
 
 #include <algorithm>
 #include <vector>

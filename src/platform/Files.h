@@ -1,8 +1,5 @@
 #pragma once
 // Folders and files. Every function takes UTF-8 paths.
-#include <cstddef>
-#include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,17 +22,6 @@ std::optional<std::string> ReadFileBytes(const std::string& path);
 // Writes the whole file; false on failure. Atomic: a temporary file beside it replaces it, so
 // a crash leaves the old file or the new one. A read-only file is not replaced (false).
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
-// The bytes of the last maxLines lines of a file (a line ends at CR LF, LF or CR; a break at
-// the very end closes the last line and is kept), read from the end, so that a long file
-// costs no more than its tail. nullopt when it cannot be read.
-std::optional<std::string> ReadFileTail(const std::string& path, std::size_t maxLines);
-// Renames a file, never over an existing one; false when it cannot.
-bool RenameFileNoReplace(const std::string& from, const std::string& to);
-
-// Shared by both platforms: where the last maxLines lines of a file of size bytes start,
-// reading through read(offset, count, buffer), which fills the buffer completely or fails.
-std::optional<std::uint64_t> TailStart(std::uint64_t size, std::size_t maxLines,
-                                       const std::function<bool(std::uint64_t, std::size_t, char*)>& read);
 
 struct DirEntry {
     std::string Name;

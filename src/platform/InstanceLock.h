@@ -7,6 +7,11 @@
 
 namespace platform {
 
+// The path with every part in its long form (Windows: GetLongPathName, so that a short 8.3
+// name gives the name the file was given), as a lock named after the executable needs it;
+// the path unchanged when that fails, and elsewhere.
+std::string LongPathName(const std::string& path);
+
 class TInstanceLock {
 public:
     // Windows: CreateMutexW(nullptr, TRUE, name). POSIX: flock on a lock file in

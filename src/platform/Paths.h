@@ -9,9 +9,6 @@ std::string ExePath();
 // Tests point the program at a temporary folder: the given path stands in for the
 // executable's from then on (empty restores the real one).
 void SetExePathForTests(const std::string& path);
-// The path with every part in its long form (Windows: GetLongPathName, so that a short 8.3
-// name gives the name the file was given); the path unchanged when that fails or elsewhere.
-std::string LongPathName(const std::string& path);
 // Folder part of a path with its trailing separator, file name part, extension change.
 std::string ExtractFilePath(const std::string& path);
 std::string ExtractFileName(const std::string& path);

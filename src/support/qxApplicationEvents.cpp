@@ -6,6 +6,7 @@
 
 #include "core/Text.h"
 #include "platform/CodeLocation.h"
+#include "platform/FileTail.h"
 #include "platform/Files.h"
 #include "platform/InstanceLock.h"
 #include "platform/Paths.h"

@@ -2,6 +2,7 @@
 
 #include "core/Exception.h"
 #include "core/IniFile.h"
+#include "core/IniQuoting.h"
 #include "CoreTestUtil.h"
 
 using coretest::ReadBytes;
@@ -108,13 +109,13 @@ TEST_F(IniFileTest, QuotedValuesReadBackExactly) {
     TIniFile ini(file);
     const char* texts[] = {"Background color ", " lead", "\"Quoted\"", "'single'", "\"", "a \"b\"", "\t", "plain"};
     int i = 0;
-    for (const char* text : texts) ini.WriteString("S", std::to_string(i++), TIniFile::Quoted(text));
-    ini.WriteString("S", "empty", TIniFile::Quoted("", true));
-    ini.WriteString("S", "bare", TIniFile::Quoted(""));
+    for (const char* text : texts) ini.WriteString("S", std::to_string(i++), IniQuoted(text));
+    ini.WriteString("S", "empty", IniQuoted("", true));
+    ini.WriteString("S", "bare", IniQuoted(""));
     i = 0;
     for (const char* text : texts) EXPECT_EQ(ini.ReadString("S", std::to_string(i++), "?"), text);
-    EXPECT_EQ(TIniFile::Quoted("plain"), "plain");  // nothing added where nothing is lost
-    const std::vector<TIniEntry> entries = ini.ReadSectionEntries("S");
+    EXPECT_EQ(IniQuoted("plain"), "plain");  // nothing added where nothing is lost
+    const std::vector<TIniEntry> entries = ReadSectionEntries(ini, "S");
     ASSERT_EQ(entries.size(), 10u);
     EXPECT_TRUE(entries[8].Quoted);
     EXPECT_EQ(entries[8].Value, "");

@@ -5,6 +5,7 @@
 #include <map>
 #include <thread>
 
+#include "platform/FileTail.h"
 #include "platform/Files.h"
 #include "platform/PlatformTestSupport.h"
 

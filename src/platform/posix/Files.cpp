@@ -1,4 +1,5 @@
 #include "platform/Files.h"
+#include "platform/FileTail.h"
 
 #include <dirent.h>
 #include <fcntl.h>

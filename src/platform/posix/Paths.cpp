@@ -1,5 +1,4 @@
 #include "platform/NativeProcess.h"
-#include "platform/Paths.h"
 
 #include <unistd.h>
 
@@ -13,7 +12,5 @@ std::string native::ExePath() {
     if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buffer) return {};
     return std::string(buffer, static_cast<std::size_t>(n));
 }
-
-std::string LongPathName(const std::string& path) { return path; }
 
 }  // namespace platform

@@ -1,4 +1,5 @@
 #include "platform/Files.h"
+#include "platform/FileTail.h"
 
 #include <algorithm>
 #include <atomic>
