@@ -37,6 +37,7 @@ TEST_F(MainFormTest, TranslationMadeFromTheTemplateTranslatesTheBarsHint) {
     platform::SetCommandLineForTests("Skimbar.exe -ExportLanguage");
     Start();
     Stop();
+    TqxApplicationEvents::ReleaseInstanceLocksForTests();  // the first run has ended
     // The translator's work: every text of the template in the new language.
     std::filesystem::rename(At("Language/language.ini"), At("Language/pirate.ini"));
     TIniFile pirate(AtUtf8("Language/pirate.ini"));
