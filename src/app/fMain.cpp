@@ -100,6 +100,7 @@ void TMainForm::BuildDesign() {
     SetClientWidth(688);
     SetClientHeight(38);
     SetCursor(crHandPoint);
+    SetHint("Click to open your standard mail program");
     SetShowHint(true);
     // The bar shows itself unasked; it must never take the focus from the user's program.
     SetActivateOnShow(false);

@@ -58,7 +58,7 @@ TEST_F(MainFormTest, FormCreateRunsItsStepsInOrder) {
     // the poll timer through the main window; step 11 then sets the first poll's 2000 ms.
     EXPECT_EQ(seen[9].PollInterval, 7 * 60000);
     EXPECT_EQ(seen[12].PollInterval, 2000);
-    EXPECT_TRUE(seen[12].Hint.empty());
+    EXPECT_EQ(seen[12].Hint, "Click to open your standard mail program");  // the design's
     EXPECT_EQ(seen[13].Hint, "Click to open your standard mail program");
     EXPECT_EQ(seen[14].Language, "ENGLISH");
     EXPECT_EQ(seen[18].ScrollInterval, 30);
