@@ -1009,6 +1009,17 @@ LRESULT CALLBACK TWin32Backend::UtilProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
         }
         return 0;
     }
+    // Session end: Windows ends the process once WM_ENDSESSION returns, so the program ends
+    // itself inside it, as Quit would.
+    if (h == self->FUtil && msg == WM_QUERYENDSESSION) return TRUE;
+    if (h == self->FUtil && msg == WM_ENDSESSION) {
+        if (w && Application)
+            Guard(nullptr, [] {
+                Application->EndSession();
+                return LRESULT(0);
+            });
+        return 0;
+    }
     auto it = self->FHidden.find(h);
     if (it != self->FHidden.end()) {
         auto proc = it->second;  // the proc may deallocate its own window
