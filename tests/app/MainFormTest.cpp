@@ -417,6 +417,7 @@ TEST_F(MainFormTest, AStartUpThatFailsPartWayLeavesTheStoredGeneralKeysAlone) {
         Start();
         Stop();
         TMainForm::CreateStepHookForTests = nullptr;
+        TqxApplicationEvents::ReleaseInstanceLocksForTests();
         TIniFile ini(AtUtf8("Cfg/Skimbar.ini"));
         EXPECT_EQ(ini.ReadString("General", "ActiveLanguage", ""), "GERMAN");
         EXPECT_EQ(ini.ReadInteger("General", "ScrollSpeed", 0), 70);

@@ -131,12 +131,14 @@ TEST_F(TickerStripTest, AnItemAddedRightAfterAWrapGoesBehindTheWrappedOne) {
     ASSERT_EQ(Model[0].Width, Model[1].Width);
     const int bar = Form->Width();
     // Up to the tick that wraps the first item.
-    int ticks = 0;
-    while (Model[0].Left < bar && ticks++ < 10000) {
+    bool wrapped = false;
+    for (int ticks = 0; ticks < 10000 && !wrapped; ++ticks) {
+        const int before = Model[0].Left;
         Tick();
         ModelTick();
+        wrapped = Model[0].Left > before;
     }
-    ASSERT_GE(Model[0].Left, bar);
+    ASSERT_TRUE(wrapped);
     for (int round = 0; round < 3; ++round) {
         ASSERT_TRUE(Form->AddTickerItem("same@x", "same subject", 2048, dt::Now(), "<c" + std::to_string(round) + "@x>"));
         TMailPanel* added = Form->Items.back();
