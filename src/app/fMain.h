@@ -64,6 +64,8 @@ public:
     void HideActionExecute(TObject* Sender);
     void SetupActionExecute(TObject* Sender);
     void QuitActionExecute(TObject* Sender);
+    // The Windows session ends: Quit, and what the program writes at its end written at once.
+    void EndSession();
     void FasterActionExecute(TObject* Sender);
     void SlowerActionExecute(TObject* Sender);
     void LanguageItemClick(TObject* Sender);
@@ -134,11 +136,12 @@ private:
     void ShowBar();
     // The settings file of the General keys, Cfg\Skimbar.ini beside the executable.
     static std::string GeneralIniPath();
-    // The strip's own copy of each item's place, width and alive flag, in the order of Items:
-    // a tick walks this small array instead of thousands of items scattered over the heap,
-    // and only items on the bar (or entering or leaving it) are moved for real. An item out
-    // of view keeps a place out of view until it comes in or SyncItemPlaces runs.
-    // Rebuilt from the items when one of them changed other than by the tick's own move.
+    // The strip's geometry: each item's place, width and alive flag, in the order of Items.
+    // This array is the one truth about where items are: a tick walks it instead of
+    // thousands of items scattered over the heap, and only items on the bar (or entering or
+    // leaving it) are moved for real. An item out of view keeps a place out of view of a bar
+    // FStripBarWidth wide until it comes in or SyncItemPlaces runs. Changes made to an item
+    // from outside reach its slot through the item's OnStripChange.
     struct TStripSlot {
         TMailPanel* Item;
         int Left;
@@ -153,24 +156,24 @@ private:
         int OldLeft;
     };
     std::vector<TScrolledItem> FScrolled;
-    bool FStripStale = true;
+    // Set while the strip itself moves items: their slots know the move already.
     bool FStripMoving = false;
     int FStripBarWidth = 0;
-    // Items moved from outside the strip since the last rebuild: their own place wins.
-    std::unordered_set<const TMailPanel*> FMovedOutside;
-    // Rightmost edge of all items; valid while FStripRightKnown.
-    int FStripRight = 0;
-    bool FStripRightKnown = false;
-    void StripChanged() { FStripStale = true; FStripRightKnown = false; }
-    // Items were replaced as a whole: nothing of the copy may be used again.
-    void ForgetStrip() {
-        FStrip.clear();
-        FMovedOutside.clear();
-        StripChanged();
-    }
+    // The slot of an item, nullptr when it has none (searched from the last one found, so a
+    // walk over all items in order costs one step each).
+    TStripSlot* FindSlot(const TMailPanel* item);
+    std::size_t FLastSlot = 0;
+    // Items replaced from outside as a whole: the slots are read again from them.
     void RebuildStrip();
+    void ForgetStrip() { FStrip.clear(); }
+    void ItemChanged(TMailPanel* item, bool moved);
     void MoveItem(TStripSlot& slot, int left, int barWidth);
+    void ScrollTick();
     bool FFormCreateRan = false;
+    // Which General keys this run read, and so may write back.
+    bool FSpeedRead = false;
+    bool FColorsRead = false;
+    void WriteGeneralSettings();
     // The connection-error item is needed when the server text cannot be used.
     bool FServerTextBad = false;
 };

@@ -11,6 +11,7 @@
 #include "support/qxGeneral.h"
 #include "support/qxLabel.h"
 #include "support/qxPanel.h"
+#include "support/qxRemanent.h"
 #include "support/qxUpDown.h"
 #include "ui/ComCtrls.h"
 #include "ui/Dialogs.h"
@@ -172,6 +173,8 @@ void TSetupForm::BuildDesign() {
     ExcludeFromTranslation(eMailqxComboBox);
     ExcludeFromTranslation(POP3qxComboBox);
 
+    OnShow = [this](TObject* sender) { FormShow(sender); };
+    OnClose = [this](TObject* sender, TCloseAction&) { FormClose(sender); };
     BitBtn1->OnClick = [this](TObject* sender) { BitBtn1Click(sender); };
     BitBtn2->OnClick = [this](TObject* sender) { BitBtn2Click(sender); };
     PollTimeqxEdit->OnChange = [this](TObject* sender) { PollTimeqxEditChange(sender); };
@@ -231,7 +234,30 @@ void TSetupForm::CheckAutoStart() {
     }
 }
 
+void TSetupForm::FormShow(TObject* Sender) {
+    // What the dialog shows as it opens is what Cancel goes back to: every remembering
+    // control it owns, and the colour swatches.
+    FAccepted = false;
+    FShownValues.clear();
+    for (IqxRemanent* control : RemanentControlsOf(this)) FShownValues.push_back({control, control->RemanentValue()});
+    FShownColors.clear();
+    for (int i = 0; i < ComponentCount(); ++i)
+        if (auto* swatch = dynamic_cast<TqxPanel*>(Components(i))) FShownColors.push_back({swatch, swatch->Color()});
+}
+
+void TSetupForm::FormClose(TObject* Sender) {
+    if (FAccepted) return;
+    // Closed without OK (Cancel, Escape, the close box): nothing typed or picked stays.
+    const auto values = std::move(FShownValues);
+    const auto colors = std::move(FShownColors);
+    FShownValues.clear();
+    FShownColors.clear();
+    for (const auto& [control, value] : values) control->RestoreRemanentValue(value);
+    for (const auto& [swatch, color] : colors) swatch->SetColor(color);
+}
+
 void TSetupForm::BitBtn1Click(TObject* Sender) {
+    FAccepted = true;
     // The next check runs about 2 seconds later with the current settings (a timer restarts
     // only when its interval really changes).
     if (FMainTimers)
@@ -241,7 +267,7 @@ void TSetupForm::BitBtn1Click(TObject* Sender) {
 }
 
 void TSetupForm::BitBtn2Click(TObject* Sender) {
-    // Nothing to undo: every setting took effect when it was changed.
+    // Closing puts back what the dialog showed when it opened (FormClose).
     Close();
 }
 

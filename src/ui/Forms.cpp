@@ -462,6 +462,21 @@ void TApplication::Run() {
     FRunning = false;
 }
 
+void TApplication::EndSession() {
+    if (FSessionEnded) return;
+    FSessionEnded = true;
+    try {
+        if (OnEndSession)
+            OnEndSession(this);
+        else if (FMainForm)
+            FMainForm->Close();
+    } catch (...) {
+        Terminate();
+        throw;
+    }
+    Terminate();
+}
+
 void TApplication::Terminate() {
     FTerminated = true;
     if (HasBackend()) Backend().PostQuit();

@@ -199,6 +199,14 @@ public:
     void Restore();
     void Minimize();
 
+    // The session ends (log-off, shut-down, restart): the process ends when this returns.
+    // Runs OnEndSession once (the program ends itself as Quit does and writes what it keeps),
+    // or without one closes the main form; then the message loop ends. The backend calls it
+    // on WM_ENDSESSION.
+    void EndSession();
+    bool SessionEnded() const { return FSessionEnded; }
+    TNotifyEvent OnEndSession;
+
     // Called inside a catch block: abort exceptions vanish, others go to OnException or,
     // without one, to ShowException. A thrown value that is not one of the program's
     // exceptions arrives as an EForeignException (class name of its type, its message).
@@ -233,6 +241,7 @@ private:
     bool FTerminated = false;
     bool FRunning = false;
     bool FCreatingMainForm = false;
+    bool FSessionEnded = false;
     TCustomForm* FMainForm = nullptr;
     int FHintPause = 500;
     int FHintHidePause = 2500;

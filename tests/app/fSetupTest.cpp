@@ -281,7 +281,7 @@ TEST_F(SetupFormTest, StayOnTopArmsTheTimerOnlyWhenChecked) {
     EXPECT_EQ(Timers->StayOnTop->Interval(), 250);
 }
 
-TEST_F(SetupFormTest, RememberedStayOnTopArmsTheTimerWhenLoaded) {
+TEST_F(SetupFormTest, RememberedUncheckedStayOnTopLeavesTheTimerOff) {
     WriteFile("Cfg/Skimbar.ini", "[Boolean]\r\nSetupForm.StayOnTopqxCheckBox=0\r\n");
     TSetupForm* form = Start();
     EXPECT_FALSE(form->StayOnTopqxCheckBox->Checked());
@@ -316,23 +316,80 @@ TEST_F(SetupFormTest, ModalOkAndCancelEndTheModalState) {
     EXPECT_FALSE(form->Visible());
 }
 
-TEST_F(SetupFormTest, CancelUndoesNothingAndChangesAreRemembered) {
+// Cancel, Escape and the close box put back every value the dialog showed when it opened,
+// also one already written when the user left its control.
+TEST_F(SetupFormTest, ClosingWithoutOkPutsBackWhatTheDialogShowed) {
+    enum class How { CancelButton, Escape, CloseBox };
+    for (How how : {How::CancelButton, How::Escape, How::CloseBox}) {
+        SCOPED_TRACE(static_cast<int>(how));
+        WriteFile("Cfg/Skimbar.ini", "[String]\r\nSetupForm.POP3qxComboBox=pop.example.org\r\n"
+                                     "SetupForm.PasswordqxEdit=old secret\r\n"
+                                     "[Integer]\r\nSetupForm.qxUpDown1=4\r\n");
+        TSetupForm* form = Start();
+        ASSERT_EQ(Timers->Poll->Interval(), 4 * 60000);
+
+        auto change = [&] {
+            UI().Focus(*form->PasswordqxEdit);
+            UI().TypeText(*form->PasswordqxEdit, "half-typ");
+            UI().Focus(*form->POP3qxComboBox);  // the typed password is written here
+            UI().TypeText(*form->POP3qxComboBox, "pop.other");
+            UI().TypeText(*form->PollTimeqxEdit, "12");
+            UI().Click(*form->AutoShowqxCheckBox);
+            UI().AnswerColorDialog(true, clRed);
+            UI().Click(*form->BackColorqxPanel);
+        };
+        if (how == How::Escape) {
+            UI().Script([&] {
+                change();
+                UI().PressKey(*form, false);
+            });
+            EXPECT_EQ(form->ShowModal(), mrCancel);
+        } else {
+            form->Show();
+            change();
+            ASSERT_EQ(form->PasswordqxEdit->Text(), "half-typ");
+            if (how == How::CancelButton)
+                UI().Click(*form->BitBtn2);
+            else
+                form->Close();
+        }
+        EXPECT_FALSE(form->Visible());
+        EXPECT_EQ(form->PasswordqxEdit->Text(), "old secret");
+        EXPECT_EQ(form->POP3qxComboBox->Text(), "pop.example.org");
+        EXPECT_EQ(form->PollTimeqxEdit->Text(), "4");
+        EXPECT_EQ(form->qxUpDown1->Position(), 4);
+        EXPECT_EQ(Timers->Poll->Interval(), 4 * 60000);
+        EXPECT_TRUE(form->AutoShowqxCheckBox->Checked());
+        EXPECT_EQ(form->BackColorqxPanel->Color(), clBlack);
+        // The file holds the old password again, not the half-typed one.
+        std::string plain;
+        ASSERT_TRUE(UnprotectValue(TIniFile(AtUtf8("Cfg/Skimbar.ini")).ReadString("String", "SetupForm.PasswordqxEdit", ""), plain));
+        EXPECT_EQ(plain, "old secret");
+        Finish();
+        TIniFile ini(AtUtf8("Cfg/Skimbar.ini"));
+        EXPECT_TRUE(ini.ReadBool("Boolean", "SetupForm.AutoShowqxCheckBox", true));
+        EXPECT_EQ(ini.ReadString("String", "SetupForm.POP3qxComboBox", ""), "pop.example.org");
+        EXPECT_EQ(ini.ReadInteger("Integer", "SetupForm.qxUpDown1", 0), 4);
+    }
+}
+
+// A value typed into the edit (not set with the arrows) is the up-down's position and is
+// what the next start shows.
+TEST_F(SetupFormTest, TypedPollTimeIsRememberedAcrossARestart) {
     TSetupForm* form = Start();
     form->Show();
-    UI().Click(*form->AutoShowqxCheckBox);
-    UI().Click(*form->StayOnTopqxCheckBox);
-    UI().TypeText(*form->PollTimeqxEdit, "12");
-    Timers->Poll->SetInterval(1234);
-    UI().Click(*form->BitBtn2);
-    EXPECT_FALSE(form->Visible());
-    EXPECT_FALSE(form->AutoShowqxCheckBox->Checked());
-    EXPECT_FALSE(form->StayOnTopqxCheckBox->Checked());
-    EXPECT_EQ(form->PollTimeqxEdit->Text(), "12");
-    EXPECT_EQ(Timers->Poll->Interval(), 1234);  // Cancel does not touch the timer
+    UI().TypeText(*form->PollTimeqxEdit, "17");
+    EXPECT_TRUE(form->qxUpDown1->RemanentChanged());
+    UI().Click(*form->BitBtn1);
     Finish();
-    TIniFile ini(AtUtf8("Cfg/Skimbar.ini"));
-    EXPECT_FALSE(ini.ReadBool("Boolean", "SetupForm.AutoShowqxCheckBox", true));
-    EXPECT_FALSE(ini.ReadBool("Boolean", "SetupForm.StayOnTopqxCheckBox", true));
+    EXPECT_EQ(TIniFile(AtUtf8("Cfg/Skimbar.ini")).ReadInteger("Integer", "SetupForm.qxUpDown1", 0), 17);
+    form = Start();
+    form->Show();
+    EXPECT_EQ(form->PollTimeqxEdit->Text(), "17");
+    EXPECT_EQ(Timers->Poll->Interval(), 17 * 60000);
+    // Out of the arrows' range, a typed value counts for this run only.
+    UI().TypeText(*form->PollTimeqxEdit, "1");
+    EXPECT_EQ(form->qxUpDown1->Position(), 17);
 }
 
 TEST_F(SetupFormTest, ColourDialogConfirmedAndCancelled) {
@@ -459,11 +516,12 @@ TEST_F(SetupFormTest, PlainPasswordOfAnOlderVersionIsReadAndStoredProtected) {
     WriteFile("Cfg/Skimbar.ini", "[String]\r\nSetupForm.PasswordqxEdit=old plain\r\n");
     Start();
     EXPECT_EQ(SetupForm->PasswordqxEdit->Text(), "old plain");
-    Finish();
+    // Protected as soon as it is read, not at the end of the run.
     const std::string stored =
         TIniFile(AtUtf8("Cfg/Skimbar.ini")).ReadString("String", "SetupForm.PasswordqxEdit", "");
     EXPECT_TRUE(IsProtectedValue(stored)) << stored;
     EXPECT_EQ(Settings().find("old plain"), std::string::npos);
+    Finish();
     Start();
     EXPECT_EQ(SetupForm->PasswordqxEdit->Text(), "old plain");
 }

@@ -594,6 +594,10 @@ void THeadless::ClickAt(TWinControl& host, TPoint p, bool right) {
     SafeCall(&host, [&] { host.HostMouse(right ? WmRButtonUp : WmLButtonUp, 0, p); });
 }
 
+void THeadless::EndSession() {
+    if (Application) SafeCall(Application, [] { Application->EndSession(); });
+}
+
 void THeadless::Click(TControl& control) {
     RequireEnabledWindow(*this, control);
     auto* w = dynamic_cast<TWinControl*>(&control);

@@ -106,6 +106,8 @@ public:
     void RightClick(TControl& control);   // context menu of the control
     void MouseMove(TControl& control);    // mouse over the control's centre
     void MouseLeave();
+    // The session ends, as Windows announces it with WM_ENDSESSION to the hidden window.
+    void EndSession();
     void TypeText(TWinControl& control, const std::string& text);  // replaces the text
     void SelectItem(TCustomComboBox& combo, int index);
     void PressArrow(TCustomUpDown& upDown, bool up);
