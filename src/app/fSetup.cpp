@@ -192,14 +192,16 @@ void TSetupForm::BuildDesign() {
 }
 
 void TSetupForm::PlaceSecurityControls() {
-    constexpr int labelLeft = 16, fieldLeft = 140;
+    // Wider labels than the account's: the fields start further right, and the edit ends
+    // before the buttons beside it.
+    constexpr int labelLeft = 16, fieldLeft = 184;
     qxLabel9 = Label(this, TabSheet1, "qxLabel9", "Connection s&ecurity :", labelLeft, 228);
     SecurityqxComboBox = Place<TSecurityComboBox>(this, TabSheet1, "SecurityqxComboBox", fieldLeft, 224, 150, 21);
     SecurityqxComboBox->SetRemanent(true);
     qxLabel9->SetHint("SSL/TLS: port 995 unless the server names one. STARTTLS and None: port 110");
     qxLabel9->SetFocusControl(SecurityqxComboBox);
     qxLabel10 = Label(this, TabSheet1, "qxLabel10", "Cert&ificate (SHA-256) :", labelLeft, 260);
-    FingerprintqxEdit = Place<TFingerprintEdit>(this, TabSheet1, "FingerprintqxEdit", fieldLeft, 256, 190, 21);
+    FingerprintqxEdit = Place<TFingerprintEdit>(this, TabSheet1, "FingerprintqxEdit", fieldLeft, 256, 152, 21);
     FingerprintqxEdit->SetRemanent(true);
     FingerprintqxEdit->SetHint(
         "Only for a server with a certificate of its own: its SHA-256 fingerprint. Empty: the "

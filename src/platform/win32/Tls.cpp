@@ -21,6 +21,9 @@ namespace {
 std::mutex gRootsLock;
 std::vector<std::string> gExtraRoots;  // DER
 
+// SECURITY_FLAG_IGNORE_CERT_CN_INVALID of the internet headers, which this unit needs no more of.
+constexpr DWORD kIgnoreNameMismatch = 0x00001000;
+
 std::string StatusText(const char* what, SECURITY_STATUS status) {
     char code[16];
     wsprintfA(code, "0x%08lX", static_cast<unsigned long>(status));
@@ -307,7 +310,7 @@ public:
         // it does not depend on how the system compares names.
         if (address && (error == static_cast<DWORD>(CERT_E_CN_NO_MATCH) || error == 0)) {
             if (CertificateHasAddress(cert.Value, FServerName)) {
-                ssl.fdwChecks = SECURITY_FLAG_IGNORE_CERT_CN_INVALID;
+                ssl.fdwChecks = kIgnoreNameMismatch;
                 result = CERT_CHAIN_POLICY_STATUS{};
                 result.cbSize = sizeof result;
                 if (!CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain.Value, &policy, &result))
