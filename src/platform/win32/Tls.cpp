@@ -320,13 +320,13 @@ public:
                 return RefusedName;
             }
         }
-        if (error == 0 && !(trust & ~(CERT_TRUST_IS_UNTRUSTED_ROOT | CERT_TRUST_REVOCATION_STATUS_UNKNOWN |
-                                      CERT_TRUST_IS_OFFLINE_REVOCATION)))
-            return std::string();
+        // Revocation is not asked for; an unknown root only where it is one the process added.
+        DWORD tolerated = CERT_TRUST_REVOCATION_STATUS_UNKNOWN | CERT_TRUST_IS_OFFLINE_REVOCATION;
+        if (flags) tolerated |= CERT_TRUST_IS_UNTRUSTED_ROOT;
+        if (error == 0 && !(trust & ~tolerated)) return std::string();
         if (error == static_cast<DWORD>(CERT_E_CN_NO_MATCH)) return RefusedName;
         if (error == static_cast<DWORD>(CERT_E_EXPIRED) || (trust & CERT_TRUST_IS_NOT_TIME_VALID))
             return RefusedExpired;
-        if (error == 0 && (trust & CERT_TRUST_IS_UNTRUSTED_ROOT) && flags) return std::string();
         return RefusedUntrusted;
     }
 
