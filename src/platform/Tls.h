@@ -61,6 +61,9 @@ inline constexpr const char* RefusedExpired = "The server's certificate has expi
 inline constexpr const char* RefusedPin = "The server's certificate is not the pinned one.";
 inline constexpr const char* RefusedNoCertificate = "The server sent no certificate.";
 
+// A dotted IPv4 address, which is checked against the certificate's addresses and not sent
+// as the server name.
+bool IsAddressLiteral(const std::string& name);
 // SHA-256 of bytes, 32 raw bytes.
 std::string Sha256(std::string_view bytes);
 // "AB:CD:..." upper-case hex pairs joined by colons.

@@ -52,23 +52,30 @@ void Block(std::uint32_t h[8], const unsigned char* p) {
     h[7] += k;
 }
 
-int HexValue(char c) {
+int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
+    c = static_cast<char>(c | 0x20);
+    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
 }
 
-int Base64Value(char c) {
+// Base64 of PEM text: letters, digits, "+" and "/"; -1 for line breaks and padding.
+int Base64Digit(char c) {
     if (c >= 'A' && c <= 'Z') return c - 'A';
     if (c >= 'a' && c <= 'z') return c - 'a' + 26;
     if (c >= '0' && c <= '9') return c - '0' + 52;
-    if (c == '+') return 62;
-    if (c == '/') return 63;
-    return -1;
+    return c == '+' ? 62 : c == '/' ? 63 : -1;
 }
 
 }  // namespace
+
+bool IsAddressLiteral(const std::string& name) {
+    int dots = 0;
+    for (char c : name) {
+        if (c == '.') ++dots;
+        else if (c < '0' || c > '9') return false;
+    }
+    return dots == 3;
+}
 
 std::string Sha256(std::string_view bytes) {
     std::uint32_t h[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
@@ -107,7 +114,7 @@ std::string NormalizeFingerprint(const std::string& text) {
     std::string out;
     for (char c : text) {
         if (c == ':' || c == ' ' || c == '\t') continue;
-        if (HexValue(c) < 0) return std::string();
+        if (HexDigit(c) < 0) return std::string();
         out += static_cast<char>(c >= 'a' && c <= 'f' ? c - 32 : c);
     }
     return out.size() == 64 ? out : std::string();
@@ -123,7 +130,7 @@ std::string PemToDer(const std::string& pem) {
     std::uint32_t acc = 0;
     int bits = 0;
     for (std::size_t i = start + begin.size(); i < end; ++i) {
-        const int v = Base64Value(pem[i]);
+        const int v = Base64Digit(pem[i]);
         if (v < 0) continue;  // line breaks and the "=" padding
         acc = (acc << 6) | static_cast<std::uint32_t>(v);
         bits += 6;

@@ -27,15 +27,6 @@ std::string OpenSslError(const char* what) {
     return text;
 }
 
-bool IsDottedAddress(const std::string& name) {
-    int dots = 0;
-    for (char c : name) {
-        if (c == '.') ++dots;
-        else if (c < '0' || c > '9') return false;
-    }
-    return dots == 3;
-}
-
 struct CtxFree {
     void operator()(SSL_CTX* c) const { SSL_CTX_free(c); }
 };
@@ -79,7 +70,7 @@ public:
         FIn = in;
         FOut = out;
         X509_VERIFY_PARAM* param = SSL_get0_param(FSsl.get());
-        if (IsDottedAddress(serverName)) {
+        if (IsAddressLiteral(serverName)) {
             X509_VERIFY_PARAM_set1_ip_asc(param, serverName.c_str());
         } else {
             SSL_set_tlsext_host_name(FSsl.get(), serverName.c_str());

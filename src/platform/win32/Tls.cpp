@@ -30,15 +30,6 @@ std::string StatusText(const char* what, SECURITY_STATUS status) {
     return std::string(what) + " (" + code + ")";
 }
 
-bool IsDottedAddress(const std::string& name) {
-    int dots = 0;
-    for (char c : name) {
-        if (c == '.') ++dots;
-        else if (c < '0' || c > '9') return false;
-    }
-    return dots == 3;
-}
-
 // Owners of the handles, so that every path frees them.
 struct CertContext {
     PCCERT_CONTEXT Value = nullptr;
@@ -279,7 +270,7 @@ public:
             !chain.Value)
             return RefusedUntrusted;
 
-        const bool address = IsDottedAddress(FServerName);
+        const bool address = IsAddressLiteral(FServerName);
         DWORD flags = 0;
         // A chain that ends in a root the process added counts as trusted.
         const DWORD trust = chain.Value->TrustStatus.dwErrorStatus;
