@@ -49,7 +49,9 @@ inline double WallSeconds() {
 class TBenchProgram {
 public:
     // server "host:port"; an empty one gives an account whose polls do nothing.
-    TBenchProgram(const std::string& server, const std::string& user, const std::string& password) {
+    // extraSettings: more sections for the settings file ("[Security]\r\nMode=tls\r\n").
+    TBenchProgram(const std::string& server, const std::string& user, const std::string& password,
+                  const std::string& extraSettings = std::string()) {
         static int counter = 0;
         FRoot = std::filesystem::temp_directory_path() /
                 ("skimbar-bench-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
@@ -60,7 +62,8 @@ public:
             std::ofstream ini(FRoot / "Cfg" / "Skimbar.ini", std::ios::binary);
             ini << "[String]\r\nSetupForm.eMailqxComboBox=" << user << "\r\nSetupForm.PasswordqxEdit="
                 << password << "\r\nSetupForm.POP3qxComboBox=" << server
-                << "\r\n[Boolean]\r\nSetupForm.AutoStartqxCheckBox=0\r\n";
+                << "\r\n[Boolean]\r\nSetupForm.AutoStartqxCheckBox=0\r\n"
+                << extraSettings;
         }
         platform::SetExePathForTests((FRoot / "Skimbar.exe").string());
         // The autostart entry goes to a registry of the folder, not the user's.

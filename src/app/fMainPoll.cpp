@@ -3,6 +3,8 @@
 #include <memory>
 
 #include "app/MailAccount.h"
+#include "app/MailPanel.h"
+#include "app/SecurityControls.h"
 #include "app/TrayIcon.h"
 #include "app/fMain.h"
 #include "app/fSetup.h"
@@ -25,7 +27,9 @@ void TMainForm::PollMailTimerTimer(TObject* Sender) {
     std::string host;
     int port = DefaultPop3Port;
     const std::string server = SetupForm->POP3qxComboBox->Text();
-    FServerTextBad = !SplitServerText(server, host, port);
+    const TIdSecurity security = SetupForm->SecurityqxComboBox->Security();
+    FServerTextBad = !SplitServerText(server, host, port, DefaultPortFor(security));
+    ApplySecurity(*IdPOP3, security, SetupForm->FingerprintqxEdit->Text());
     IdPOP3->SetHost(host);
     IdPOP3->SetPort(port);
     IdPOP3->SetUserId(SetupForm->eMailqxComboBox->Text());
@@ -42,6 +46,14 @@ void TMainForm::PollMailTimerTimer(TObject* Sender) {
                 IdPOP3->Connect();
             } catch (const TLoopStall&) {
                 throw;
+            } catch (const EIdTlsError& e) {
+                // The reason and the offered certificate, so that a trusted one can be pinned.
+                SetTrayIcon(true);
+                const TTlsErrorItem item = TlsErrorItem(e);
+                if (!newItems && AddTickerItem(item.Sender, item.Subject, 0, dt::Now(), "-1")) {
+                    newItems = true;
+                    Items.back()->SetHint(item.Hint);
+                }
             } catch (...) {
                 SetTrayIcon(true);
                 if (!newItems) newItems = AddTickerItem(ErrorSender, ErrorSubject, 0, dt::Now(), "-1");

@@ -28,6 +28,8 @@ class TColorDialog;
 class TqxHotkey;
 class TqxLanguage;
 class IqxRemanent;
+class TSecurityComboBox;
+class TFingerprintEdit;
 
 // Poll minutes from the poll-time text: the whole number it holds, 5 when it holds none,
 // kept within 1 to 1000 so that the interval is never 0, negative or overflowing. The poll
@@ -90,12 +92,18 @@ public:
     TqxPanel* BackColorqxPanel = nullptr;
     TqxLabel* qxLabel8 = nullptr;  // text colour
     TqxPanel* TextColorqxPanel = nullptr;
+    TqxLabel* qxLabel9 = nullptr;  // connection security
+    TSecurityComboBox* SecurityqxComboBox = nullptr;
+    TqxLabel* qxLabel10 = nullptr;  // pinned certificate
+    TFingerprintEdit* FingerprintqxEdit = nullptr;
     TColorDialog* ColorDialog = nullptr;
     TqxHotkey* qxHotkey = nullptr;
     TqxLanguage* qxLanguage1 = nullptr;
 
 private:
     void BuildDesign();
+    // The connection security and the pinned certificate, below the switches.
+    void PlaceSecurityControls();
     // qxHotkey and qxLanguage1, placed while the design is read.
     void PlaceTranslationComponents();
     // Offers the accounts of the system's mail account store in the two combo boxes.

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "app/MainFormFixture.h"
 #include "mail/IdPOP3.h"
@@ -264,6 +265,49 @@ TEST_F(PollCycleDovecot, TheMailboxBecomesItemsAndANewMailAppearsAtTheNextPoll) 
     ASSERT_EQ(ItemCount(), first + 1);
     EXPECT_EQ(Form->Items.back()->Subject(), "Arrived later");
     EXPECT_EQ(Form->LastCount, count + 1);
+}
+
+// Over TLS: STARTTLS with the server's certificate pinned reads the mailbox; TLS with a
+// chain nobody trusts shows the refusal and the offered certificate, and never logs in.
+std::string TlsAccount(const char* port, const std::string& security) {
+    return "[String]\r\nSetupForm.eMailqxComboBox=" + Env("SKIMBAR_POP3_USER") + "\r\nSetupForm.PasswordqxEdit=" +
+           Env("SKIMBAR_POP3_PASS") + "\r\nSetupForm.POP3qxComboBox=localhost:" + Env(port) +
+           "\r\n[Boolean]\r\nSetupForm.AutoStartqxCheckBox=0\r\n[Security]\r\n" + security;
+}
+
+int DovecotLogins() {
+    std::ifstream in(UnixPath(Env("SKIMBAR_POP3_LOG")), std::ios::binary);
+    const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    int n = 0;
+    for (std::size_t at = log.find("Login: user="); at != std::string::npos; at = log.find("Login: user=", at + 1)) ++n;
+    return n;
+}
+
+TEST_F(PollCycleDovecot, StartTlsWithThePinnedCertificateReadsTheMailbox) {
+    ASSERT_FALSE(Env("SKIMBAR_POP3_FINGERPRINT").empty()) << "run the tests through scripts/test dovecot";
+    WriteFile("Cfg/Skimbar.ini", TlsAccount("SKIMBAR_POP3_PORT", "Mode=starttls\r\nFingerprint=" +
+                                                                     Env("SKIMBAR_POP3_FINGERPRINT") + "\r\n"));
+    Start();
+    RetireWelcome();
+    Form->PollMailTimerTimer(Form->PollMailTimer);
+    EXPECT_EQ(Form->LastCount, std::atoi(Env("SKIMBAR_POP3_COUNT").c_str()));
+    EXPECT_GE(ItemCount(), 1);
+    EXPECT_TRUE(Form->IdPOP3->PeerFingerprint() == Env("SKIMBAR_POP3_FINGERPRINT"));
+}
+
+TEST_F(PollCycleDovecot, AnUntrustedCertificateBecomesAnItemThatNamesIt) {
+    ASSERT_FALSE(Env("SKIMBAR_POP3S_PORT").empty()) << "run the tests through scripts/test dovecot";
+    WriteFile("Cfg/Skimbar.ini", TlsAccount("SKIMBAR_POP3S_PORT", "Mode=tls\r\n"));
+    Start();
+    RetireWelcome();
+    const int before = DovecotLogins();
+    Form->PollMailTimerTimer(Form->PollMailTimer);
+    EXPECT_EQ(DovecotLogins(), before);
+    ASSERT_EQ(ItemCount(), 1);
+    TMailPanel* item = Form->Items.back();
+    EXPECT_EQ(item->Subject(), "Certificate not trusted");
+    EXPECT_NE(item->SenderText().find(Env("SKIMBAR_POP3_FINGERPRINT")), std::string::npos) << item->SenderText();
+    EXPECT_NE(item->Hint().find("not trusted"), std::string::npos) << item->Hint();
 }
 
 }  // namespace

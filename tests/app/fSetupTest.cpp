@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "SetupTestEnv.h"
+#include "app/MailAccount.h"
+#include "app/SecurityControls.h"
 #include "core/IniFile.h"
 #include "localisation/qxHotkey.h"
 #include "localisation/qxLanguage.h"
@@ -134,15 +136,17 @@ TEST_F(SetupFormTest, DesignValues) {
 TEST_F(SetupFormTest, TabOrderAndRegistrationOrder) {
     TSetupForm* form = Start();
     const std::vector<TWinControl*> tabs = {
-        form->eMailqxComboBox, form->PasswordqxEdit,      form->POP3qxComboBox,     form->PollTimeqxEdit,
-        form->qxUpDown1,       form->AutoStartqxCheckBox, form->StayOnTopqxCheckBox, form->AutoShowqxCheckBox,
-        form->BitBtn1,         form->BitBtn2,             form->BackColorqxPanel,    form->TextColorqxPanel};
+        form->eMailqxComboBox,     form->PasswordqxEdit,     form->POP3qxComboBox,      form->SecurityqxComboBox,
+        form->FingerprintqxEdit,   form->PollTimeqxEdit,     form->qxUpDown1,           form->AutoStartqxCheckBox,
+        form->StayOnTopqxCheckBox, form->AutoShowqxCheckBox, form->BitBtn1,             form->BitBtn2,
+        form->BackColorqxPanel,    form->TextColorqxPanel};
     EXPECT_EQ(form->TabSheet1->TabList(), tabs);
     for (std::size_t i = 0; i < tabs.size(); ++i) EXPECT_EQ(tabs[i]->TabOrder(), static_cast<int>(i));
     // The remembering controls load in design order, the poll-time edit not at all.
     const std::vector<TWinControl*> remembered = {
         form->eMailqxComboBox,     form->PasswordqxEdit,     form->POP3qxComboBox,     form->qxUpDown1,
-        form->StayOnTopqxCheckBox, form->AutoShowqxCheckBox, form->AutoStartqxCheckBox};
+        form->StayOnTopqxCheckBox, form->AutoShowqxCheckBox, form->AutoStartqxCheckBox, form->SecurityqxComboBox,
+        form->FingerprintqxEdit};
     EXPECT_EQ(RemanentControls(), remembered);
 }
 
@@ -153,7 +157,9 @@ TEST_F(SetupFormTest, EachLabelAcceleratorFocusesItsControl) {
              {U'p', form->eMailqxComboBox},
              {U'a', form->PasswordqxEdit},
              {U'o', form->POP3qxComboBox},
-             {U'c', form->qxUpDown1}}) {
+             {U'c', form->qxUpDown1},
+             {U'e', form->SecurityqxComboBox},
+             {U'i', form->FingerprintqxEdit}}) {
         UI().PressAccelerator(*form, key);
         EXPECT_EQ(UI().FocusedControl(), control) << char(key);
     }
@@ -569,6 +575,39 @@ TEST_F(SetupFormTest, LayoutKeepsEveryControlApartAndWhole) {
     EXPECT_GT(form->BitBtn1->Top(), form->AutoShowqxCheckBox->Top());
     EXPECT_GT(form->BitBtn2->Left(), form->BitBtn1->Left());
     EXPECT_GT(form->BitBtn2->Left() + form->BitBtn2->Width(), form->TabSheet1->ClientWidth() - 40);
+}
+
+// [Security]: a first start offers TLS, settings of an earlier version (an account, no
+// [Security]) keep plain text, and the mode and the pinned certificate are kept in words.
+TEST_F(SetupFormTest, SecurityModeAndFingerprintLiveUnderSecurity) {
+    const struct {
+        const char* Name;
+        const char* File;
+        TIdSecurity Expected;
+        const char* Fingerprint;
+    } cases[] = {
+        {"first start", "", TIdSecurity::Tls, ""},
+        {"earlier version", "[String]\r\nSetupForm.POP3qxComboBox=mail.example.org\r\n", TIdSecurity::None, ""},
+        {"stored", "[Security]\r\nMode=STARTTLS\r\nFingerprint=ab:cd\r\n", TIdSecurity::StartTls, "ab:cd"},
+        {"unknown word", "[Security]\r\nMode=plain\r\n", TIdSecurity::Tls, ""},
+    };
+    for (const auto& c : cases) {
+        WriteFile("Cfg/Skimbar.ini", c.File);
+        Start();
+        EXPECT_EQ(SetupForm->SecurityqxComboBox->Security(), c.Expected) << c.Name;
+        EXPECT_EQ(SetupForm->FingerprintqxEdit->Text(), c.Fingerprint) << c.Name;
+        Finish();
+        // The mode read is the mode kept: the next start sees the same.
+        EXPECT_EQ(SecurityFromText(TIniFile(AtUtf8("Cfg/Skimbar.ini")).ReadString("Security", "Mode", "?")), c.Expected)
+            << c.Name;
+    }
+    Start();
+    SetupForm->SecurityqxComboBox->NotifyUserSelect(1);
+    SetupForm->FingerprintqxEdit->SetText("00:11");
+    Finish();
+    TIniFile ini(AtUtf8("Cfg/Skimbar.ini"));
+    EXPECT_EQ(ini.ReadString("Security", "Mode", ""), "starttls");
+    EXPECT_EQ(ini.ReadString("Security", "Fingerprint", ""), "00:11");
 }
 
 }  // namespace
