@@ -90,6 +90,7 @@ TMainForm::TMainForm(TComponent* owner) : TForm(owner) {
 }
 
 TMainForm::~TMainForm() {
+    if (FPoll) ReleasePoll(1000);
     if (MainForm == this) MainForm = nullptr;
 }
 
@@ -273,6 +274,7 @@ void TMainForm::FormCreate(TObject* Sender) {
 void TMainForm::FormShow(TObject* Sender) { StayOnTopTimer->SetEnabled(true); }
 
 void TMainForm::FormDestroy(TObject* Sender) {
+    if (FPoll) ReleasePoll(1000);  // before the items and the setup dialog go
     if (!FFormCreateRan) return;
     {
         TIniFile ini(GeneralIniPath());
@@ -312,6 +314,8 @@ void TMainForm::SetupActionExecute(TObject* Sender) {
 }
 
 void TMainForm::QuitActionExecute(TObject* Sender) {
+    // A poll under way ends with its socket; the program does not wait for its server.
+    CancelPoll(1000);
     PollMailTimer->SetEnabled(false);
     StayOnTopTimer->SetEnabled(false);
     ScrollTimer->SetEnabled(false);

@@ -45,6 +45,8 @@ THandle T(HWND h) { return reinterpret_cast<THandle>(h); }
 const wchar_t* const kFormClass = L"SkimbarForm";
 const wchar_t* const kHostClass = L"SkimbarHost";
 const wchar_t* const kUtilClass = L"SkimbarUtil";
+// Posted to the utility window when another thread queued work for the application.
+constexpr UINT kWakeMsg = WM_APP + 0x3F;
 constexpr UINT_PTR kSubclassId = 1;
 
 class TWin32Backend;
@@ -226,6 +228,8 @@ public:
     }
     void Dispatch(const TMsg& msg) override;
     void PostQuit() override { PostQuitMessage(0); }
+    // Any thread: the utility window's procedure runs the application's queue.
+    void WakeUp() override { PostMessageW(FUtil, kWakeMsg, 0, 0); }
     void StartTimer(TTimer& timer, int intervalMs) override {
         StopTimer(timer);
         UINT_PTR id = ++FTimerId;
@@ -998,6 +1002,10 @@ LRESULT CALLBACK TWin32Backend::SubclassProc(HWND h, UINT msg, WPARAM w, LPARAM 
 LRESULT CALLBACK TWin32Backend::UtilProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     TWin32Backend* self = gSelf;
     if (!self) return DefWindowProcW(h, msg, w, l);
+    if (h == self->FUtil && msg == kWakeMsg) {
+        if (Application) Application->RunQueued();  // each queued call is guarded there
+        return 0;
+    }
     if (h == self->FUtil && msg == WM_TIMER) {
         auto it = self->FTimers.find(w);
         if (it != self->FTimers.end()) {
