@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "BenchProgram.h"
+#include "platform/Socket.h"
 #include "ui/ExtCtrls.h"
 
 namespace net = platform::net;

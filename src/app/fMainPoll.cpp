@@ -104,13 +104,15 @@ void TMainForm::Receive(const std::shared_ptr<TPollChannel>& channel, std::vecto
         e.Record = std::move(r);
         FFeed.push_back(std::move(e));
     }
-    FeedSlice();
+    // While the feed timer runs, its next tick takes the next slice: several batches queued
+    // at once must not add up to one long stall.
+    if (!FFeedTimer->Enabled()) FeedSlice();
 }
 
 void TMainForm::Receive(const std::shared_ptr<TPollChannel>& channel, TFeedEntry&& entry) {
     if (!FPoll || FPoll->Channel != channel) return;
     FFeed.push_back(std::move(entry));
-    FeedSlice();
+    if (!FFeedTimer->Enabled()) FeedSlice();
 }
 
 void TMainForm::FeedSlice() {

@@ -372,24 +372,28 @@ void THeadless::WaitMessage() {
     if (!FQueue.empty()) return;
     if (Application && Application->BackgroundWorkPending()) {
         // Real time passes for the work on other threads; the virtual clock follows it.
-        TTimerEntry* t = NextTimer();
-        const std::int64_t wait = t ? std::max<std::int64_t>(0, t->Due - FNow) : 1000;
-        const auto start = std::chrono::steady_clock::now();
-        bool woken;
-        {
-            std::unique_lock<std::mutex> lock(FWakeLock);
-            woken = FWakeCv.wait_for(lock, std::chrono::milliseconds(wait), [this] { return FWoken; });
+        using Clock = std::chrono::steady_clock;
+        const auto now = Clock::now();
+        if (!FRealTime) {
+            FRealTime = true;
+            FRealAnchor = now;
+            FVirtualAnchor = FNow;
         }
+        const std::int64_t real =
+            FVirtualAnchor + std::chrono::duration_cast<std::chrono::milliseconds>(now - FRealAnchor).count();
+        if (real > FNow) FNow = real;
         FWaitStart = -1;
-        if (woken) {
-            const auto passed = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                    std::chrono::steady_clock::now() - start).count();
-            FNow += std::min<std::int64_t>(passed, wait);
-        } else if (t) {
+        TTimerEntry* t = NextTimer();
+        if (t && t->Due <= FNow) {
             FireNextTimer(t->Due);
+            return;
         }
+        const std::int64_t wait = t ? t->Due - FNow : 1000;
+        std::unique_lock<std::mutex> lock(FWakeLock);
+        FWakeCv.wait_for(lock, std::chrono::milliseconds(wait), [this] { return FWoken; });
         return;
     }
+    FRealTime = false;
     if (!FScript.empty()) {
         auto step = std::move(FScript.front());
         FScript.pop_front();

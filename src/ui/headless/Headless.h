@@ -3,6 +3,7 @@
 // clock fires timers (advance), text has fixed metrics, message boxes, the colour dialog and
 // popup menus are answered from queues the test fills, and user input is simulated through
 // the same entry points the Win32 backend uses. Exceptions take the same route.
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -292,6 +293,10 @@ private:
     std::mutex FWakeLock;
     std::condition_variable FWakeCv;
     bool FWoken = false;
+    // While background work is pending: the real time that FVirtualAnchor corresponds to.
+    bool FRealTime = false;
+    std::chrono::steady_clock::time_point FRealAnchor;
+    std::int64_t FVirtualAnchor = 0;
 };
 
 // The installed headless backend (the test's session must have installed one).
