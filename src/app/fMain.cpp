@@ -92,6 +92,7 @@ TMainForm::TMainForm(TComponent* owner) : TForm(owner) {
 }
 
 TMainForm::~TMainForm() {
+    if (FPoll) ReleasePoll(1000);
     if (MainForm == this) MainForm = nullptr;
     if (Application) Application->OnEndSession = nullptr;
 }
@@ -314,6 +315,7 @@ void TMainForm::EndSession() {
 }
 
 void TMainForm::FormDestroy(TObject* Sender) {
+    if (FPoll) ReleasePoll(1000);  // before the items and the setup dialog go
     if (!FFormCreateRan) return;
     WriteGeneralSettings();
     std::vector<TMailPanel*> items;
@@ -344,6 +346,8 @@ void TMainForm::SetupActionExecute(TObject* Sender) {
 }
 
 void TMainForm::QuitActionExecute(TObject* Sender) {
+    // A poll under way ends with its socket; the program does not wait for its server.
+    CancelPoll(1000);
     PollMailTimer->SetEnabled(false);
     StayOnTopTimer->SetEnabled(false);
     ScrollTimer->SetEnabled(false);

@@ -286,8 +286,10 @@ void TSetupForm::BitBtn1Click(TObject* Sender) {
     FAccepted = true;
     // The next check runs about 2 seconds later with the current settings (a timer restarts
     // only when its interval really changes).
-    if (FMainTimers)
+    if (FMainTimers) {
+        FMainTimers->AccountChanged();
         if (TTimer* poll = FMainTimers->GetPollMailTimer()) poll->SetInterval(2000);
+    }
     CheckAutoStart();
     Close();
 }

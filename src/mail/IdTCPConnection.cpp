@@ -172,9 +172,21 @@ TIdSocketHandle::~TIdSocketHandle() {
 
 void TIdSocketHandle::AllocateSocket() {
     if (FHandle != net::InvalidSocket) CloseSocket();
-    FHandle = net::OpenTcp();
-    if (FHandle == net::InvalidSocket) throw EIdInvalidSocket(idtext::RSCannotAllocateSocket);
+    const net::Socket s = net::OpenTcp();
+    if (s == net::InvalidSocket) throw EIdInvalidSocket(idtext::RSCannotAllocateSocket);
+    std::lock_guard<std::mutex> guard(FCancelLock);
+    if (FCancelled) {
+        net::Close(s);
+        throw EIdSocketError(net::ErrInterrupted);
+    }
+    FHandle = s;
     FHandleAllocated = true;
+}
+
+void TIdSocketHandle::Cancel() {
+    std::lock_guard<std::mutex> guard(FCancelLock);
+    FCancelled = true;
+    if (FHandle != net::InvalidSocket) net::Shutdown(FHandle, 2);
 }
 
 void TIdSocketHandle::Bind() {
@@ -188,12 +200,14 @@ void TIdSocketHandle::Bind() {
 }
 
 void TIdSocketHandle::Connect(int timeoutMs) {
+    if (FCancelled) throw EIdSocketError(net::ErrInterrupted);  // cancelled during the name lookup
     if (net::Connect(FHandle, TIdStack::AddressOf(PeerIP), PeerPort, timeoutMs) != 0) TIdStack::RaiseLastError();
     UpdateBindingLocal();
     UpdateBindingPeer();
 }
 
 void TIdSocketHandle::CloseSocket() {
+    std::lock_guard<std::mutex> guard(FCancelLock);
     if (FHandle == net::InvalidSocket) return;
     net::Shutdown(FHandle, 1);
     net::Close(FHandle);
@@ -202,6 +216,7 @@ void TIdSocketHandle::CloseSocket() {
 }
 
 void TIdSocketHandle::Reset(bool resetLocal) {
+    std::lock_guard<std::mutex> guard(FCancelLock);
     if (FHandle != net::InvalidSocket) net::Close(FHandle);
     FHandle = net::InvalidSocket;
     FHandleAllocated = false;

@@ -1,8 +1,10 @@
 #pragma once
 // Blocking, line-oriented TCP client: connect, lines cut from an input buffer, command
 // lines with their replies, blocks of lines up to a delimiter, and the socket stack.
+#include <atomic>
 #include <cstdint>
 #include <deque>
+#include <mutex>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -179,6 +181,11 @@ public:
     void UpdateBindingLocal();
     void UpdateBindingPeer();
     void ClearAllocated() { FHandleAllocated = false; }
+    // Any thread: shuts the socket down so that a blocking wait of the connection's thread
+    // ends at once, and makes every later allocation fail (10004). For good: a cancelled
+    // handle is not used again.
+    void Cancel();
+    bool Cancelled() const { return FCancelled.load(); }
 
     std::string IP;   // local
     int Port = 0;
@@ -188,6 +195,9 @@ public:
 private:
     platform::net::Socket FHandle = platform::net::InvalidSocket;
     bool FHandleAllocated = false;
+    // Guards FHandle against Cancel from another thread while it is opened or closed.
+    std::mutex FCancelLock;
+    std::atomic<bool> FCancelled{false};
 };
 
 // Bytes received and not yet consumed; cut from the front.
@@ -279,6 +289,9 @@ public:
     std::string TlsProtocol() const;
 
     TIdSocketHandle& Binding() { return FBinding; }
+    // Any thread: ends what the connection's thread waits for and fails what it does next.
+    void Cancel() { FBinding.Cancel(); }
+    bool Cancelled() const { return FBinding.Cancelled(); }
     TIdBuffer& InputBuffer() { return FInputBuffer; }
     TStrings& ReplyLines() { return FReplyLines; }
     std::int16_t ReplyCode() const { return FReplyCode; }

@@ -521,6 +521,29 @@ void TApplication::HandleMessage() {
     DoReleases();
 }
 
+void TApplication::Queue(std::function<void()> fn) {
+    bool wake = false;
+    {
+        std::lock_guard<std::mutex> guard(FQueueLock);
+        FQueued.push_back(std::move(fn));
+        // One wake-up at a time: a flood of posted messages would keep timers and painting
+        // (which come only when nothing is posted) away from the loop.
+        wake = !FWakePending;
+        FWakePending = true;
+    }
+    if (wake) Backend().WakeUp();
+}
+
+void TApplication::RunQueued() {
+    std::deque<std::function<void()>> batch;
+    {
+        std::lock_guard<std::mutex> guard(FQueueLock);
+        batch.swap(FQueued);
+        FWakePending = false;
+    }
+    for (auto& fn : batch) ui::SafeCall(this, fn);
+}
+
 void TApplication::DoReleases() {
     while (!FReleased.empty()) {
         TCustomForm* f = FReleased.front();

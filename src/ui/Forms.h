@@ -1,6 +1,9 @@
 #pragma once
 // Forms, the screen and the application object.
+#include <atomic>
+#include <deque>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -231,6 +234,19 @@ public:
     // Frees released forms (after each message).
     void DoReleases();
 
+    // The hand-over from other threads. Queue may be called on any thread: fn runs on the
+    // user-interface thread from the message loop (also inside modal loops), in the order
+    // queued. Exceptions of fn go to HandleException. What is still queued when the
+    // application goes is dropped.
+    void Queue(std::function<void()> fn);
+    // The backend, woken: runs what is queued now (user-interface thread).
+    void RunQueued();
+    // Work on other threads that will queue more (a headless loop then waits in real time
+    // for it instead of only moving its virtual clock). Any thread.
+    void BeginBackgroundWork() { ++FBackgroundWork; }
+    void EndBackgroundWork() { --FBackgroundWork; }
+    bool BackgroundWorkPending() const { return FBackgroundWork.load() > 0; }
+
 public:
     void Notification(TComponent* component, TOperation operation) override;
 
@@ -250,6 +266,10 @@ private:
     bool FHintShown = false;
     std::string FShownHint;
     std::vector<TCustomForm*> FReleased;
+    std::mutex FQueueLock;
+    std::deque<std::function<void()>> FQueued;
+    bool FWakePending = false;  // a wake-up is on its way to the loop
+    std::atomic<int> FBackgroundWork{0};
     friend class TCustomForm;
 };
 
