@@ -120,9 +120,12 @@ TEST_F(MailProgramRegistry, ClientWithoutCommandFallsBackToMailto) {
     EXPECT_EQ(MailProgramCommand(), "\"C:\\SkimbarTest\\mailto.exe\" /mailurl:mailto:");
 }
 
-TEST_F(MailProgramRegistry, TooLongCommandIsNone) {
+// An overlong client command is not used; the mailto command stands in, as for a client
+// without one.
+TEST_F(MailProgramRegistry, TooLongCommandIsNotUsed) {
     SetClient(RootKey::CurrentUser, "SkimbarTestMail", "C:\\SkimbarTest\\" + std::string(1100, 'x') + ".exe");
-    EXPECT_EQ(MailProgramCommand(), "");
+    SetMailto("\"C:\\SkimbarTest\\mailto.exe\" /mailurl:%1");
+    EXPECT_EQ(MailProgramCommand(), "\"C:\\SkimbarTest\\mailto.exe\" /mailurl:mailto:");
 }
 
 }  // namespace

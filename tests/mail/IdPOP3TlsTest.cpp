@@ -317,12 +317,10 @@ TEST_F(TlsDovecot, CertificateChecksRefuseBeforeTheLogin) {
 
 // Plain text injected by a man in the middle right after the STLS answer must not be read
 // as the server's: the proxy adds a reply behind "+OK Begin TLS", then passes bytes on.
+// Native only: under Wine this relay loses the connection during the handshake (the client
+// then refuses, as it must); the dropping itself is the same code on every platform.
+#ifndef _WIN32
 TEST_F(TlsDovecot, BytesAfterTheStlsAnswerAreDropped) {
-#ifdef _WIN32
-    // Under Wine the relay below loses the connection during the handshake (the client then
-    // refuses, as it must); the dropping itself is the same code on every platform.
-    GTEST_SKIP() << "the relay does not run under Wine yet";
-#endif
     namespace net = platform::net;
     const int upstreamPort = std::atoi(Env("SKIMBAR_POP3_PORT").c_str());
     ScriptedServer proxy([&](Peer& client, int) {
@@ -370,3 +368,4 @@ TEST_F(TlsDovecot, BytesAfterTheStlsAnswerAreDropped) {
     EXPECT_EQ(pop.CountMessages(), std::atoi(Env("SKIMBAR_POP3_COUNT").c_str()));
     pop.Disconnect();
 }
+#endif
