@@ -172,13 +172,13 @@ TEST_F(MainFormWin32, TheSessionEndWritesTheSettingsBeforeTheProcessIsEnded) {
     Start(true);
     Form->SlowerAction->Execute();
     std::vector<HWND> windows;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND h, LPARAM l) {
+    struct Collect {
+        static BOOL CALLBACK Window(HWND h, LPARAM l) {
             reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
             return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
+        }
+    };
+    EnumThreadWindows(GetCurrentThreadId(), Collect::Window, reinterpret_cast<LPARAM>(&windows));
     ASSERT_FALSE(windows.empty());
     for (HWND h : windows) EXPECT_TRUE(SendMessageW(h, WM_QUERYENDSESSION, 0, 0)) << h;
     for (HWND h : windows)
