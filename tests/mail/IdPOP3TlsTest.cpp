@@ -12,6 +12,7 @@
 
 #include "ScriptedServer.h"
 #include "core/Text.h"
+#include "mail/DovecotEnv.h"
 #include "mail/IdPOP3.h"
 #include "platform/Tls.h"
 
@@ -22,28 +23,9 @@ using testnet::ScriptedServer;
 
 namespace {
 
-std::string Env(const char* name) {
-    const char* v = std::getenv(name);
-    return v ? v : "";
-}
-
-fs::path NativePath(const std::string& p) {
-#ifdef _WIN32
-    if (!p.empty() && p[0] == '/') {
-        std::string w = "Z:" + p;
-        std::replace(w.begin(), w.end(), '/', '\\');
-        return fs::path(w);
-    }
-#endif
-    return fs::path(p);
-}
-
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using dovecotenv::Env;
+using dovecotenv::NativePath;
+using dovecotenv::ReadAll;
 
 // The names of the test certificates all lead to the loopback server.
 bool LoopbackNames(const std::string& name, std::uint32_t& address, int& error) {
