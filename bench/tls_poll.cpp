@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
                                      bench::Env("SKIMBAR_POP3_PASS"), nullptr, "[Security]\r\nMode=tls\r\n");
         TMainForm& form = program.Form();
         cycle.push_back(program.RunPoll());
-        count = form.LastCount;
+        count = form.LastMark.Count;
         quiet.push_back(program.RunPoll());
     }
     const double ours = Median(cycle) * 1e3;

@@ -30,7 +30,7 @@ void ApplyAccount(const TMailAccount& account, TIdPOP3& client) {
 
 std::string MailIdentity(const std::string& messageId, const std::string& sender, const std::string& subject,
                          TDateTime date, int size) {
-    if (!messageId.empty() && messageId != ProgramItemId) return messageId;
+    if (!messageId.empty()) return messageId;
     // FNV-1a over the fields, each closed by a NUL so that no two field splits collide.
     std::uint64_t h = 1469598103934665603ull;
     auto mix = [&h](const std::string& s) {

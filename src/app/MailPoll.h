@@ -49,13 +49,10 @@ struct TMailRecord {
     std::string Id;  // MailIdentity
 };
 
-// The key a mail is known by: its Message-Id, or, without a usable one, a digest of its
-// sender, date, subject and size (which no Message-Id can equal). The id "-1" marks the
-// program's own items, so a mail carrying it is taken as one without a Message-Id.
+// The key a mail is known by: its Message-Id, or, without one, a digest of its sender, date,
+// subject and size (which no Message-Id can equal).
 std::string MailIdentity(const std::string& messageId, const std::string& sender, const std::string& subject,
                          TDateTime date, int size);
-// The key of the program's own items (welcome, error, "no new mails").
-inline constexpr const char* ProgramItemId = "-1";
 
 // What the change test compares: the mailbox as the last complete fetch found it.
 struct TMailboxMark {

@@ -123,9 +123,6 @@ void TMainForm::BuildDesign() {
     qxApplicationEvents1->OnWakeUp = [this](TObject* s) { ShowActionExecute(s); };
     PollMailTimer = MakeTimer(this, "PollMailTimer", FirstPollDelay, &TMainForm::PollMailTimerTimer);
     StayOnTopTimer = MakeTimer(this, "StayOnTopTimer", StayOnTopDelay, &TMainForm::StayOnTopTimerTimer);
-    IdPOP3 = new TIdPOP3(this);
-    IdPOP3->SetName("IdPOP3");
-    IdPOP3->SetPort(110);
     ActionList = new TActionList(this);
     ActionList->SetName("ActionList");
     FasterAction = MakeAction(this, ActionList, "FasterAction", "Faster", &TMainForm::FasterActionExecute);
@@ -168,8 +165,7 @@ void TMainForm::FormCreate(TObject* Sender) {
     };
     step(1);
     TrayFrame = 0;
-    LastCount = 0;
-    LastFirstId.clear();
+    LastMark = TMailboxMark();
 
     step(2);
     dt::SetShortDateFormat("d.m.yy");
@@ -277,7 +273,7 @@ void TMainForm::FormCreate(TObject* Sender) {
     PollMailTimer->SetEnabled(true);
 
     step(21);
-    AddTickerItem(ProgramName, LangString(FMAIN_MSG_WELCOME), 1, dt::Now(), "-1");
+    AddProgramItem(ProgramName, LangString(FMAIN_MSG_WELCOME), 1, dt::Now());
 
     step(22);
     if (SetupForm->AutoShowqxCheckBox->Checked() && !Visible()) ShowBar();
@@ -335,7 +331,7 @@ void TMainForm::ShowBar() {
 }
 
 void TMainForm::ShowActionExecute(TObject* Sender) {
-    if (Items.empty()) AddTickerItem("System", LangString(FMAIN_MSG_NONEWMAILS), 0, dt::Now(), "-1");
+    if (Items.empty()) AddProgramItem("System", LangString(FMAIN_MSG_NONEWMAILS), 0, dt::Now());
     ShowBar();
 }
 
@@ -351,12 +347,6 @@ void TMainForm::QuitActionExecute(TObject* Sender) {
     PollMailTimer->SetEnabled(false);
     StayOnTopTimer->SetEnabled(false);
     ScrollTimer->SetEnabled(false);
-    try {
-        if (IdPOP3->Connected()) IdPOP3->Disconnect();
-    } catch (...) {
-        Close();
-        throw;
-    }
     Close();
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/KnownIds.h"
+#include "app/MailPanel.h"
 #include "app/MailPoll.h"
 #include "app/MainTimers.h"
 #include "core/DateTime.h"
@@ -26,7 +27,6 @@ class TTimer;
 class TActionList;
 class TAction;
 class TIdPOP3;
-class TMailPanel;
 class TTrayIcon;
 class TqxApplicationEvents;
 class TqxLanguage;
@@ -75,9 +75,15 @@ public:
     void LanguageItemClick(TObject* Sender);
     std::string TrayToolTipText();
 
-    // The strip.
+    // The strip. A mail gets an item unless its id is known already.
     bool AddTickerItem(const std::string& sender, const std::string& subject, int size, TDateTime date,
                        const std::string& id);
+    // One of the program's own items (welcome, connection error, "no new mails"): none while
+    // another one is live, and it leaves at the left edge instead of wrapping. Mail ids are
+    // not involved, so no mail can pass for one of these.
+    bool AddProgramItem(const std::string& sender, const std::string& subject, int size, TDateTime date);
+    // A program item is live and not yet retired.
+    bool ProgramItemLive() const;
     int NextItemLeft();
     void ScrollTimerTimer(TObject* Sender);
     void StayOnTopTimerTimer(TObject* Sender);
@@ -126,7 +132,6 @@ public:
     TqxApplicationEvents* qxApplicationEvents1 = nullptr;
     TTimer* PollMailTimer = nullptr;
     TTimer* StayOnTopTimer = nullptr;
-    TIdPOP3* IdPOP3 = nullptr;
     TActionList* ActionList = nullptr;
     TAction* FasterAction = nullptr;
     TAction* SlowerAction = nullptr;
@@ -143,9 +148,7 @@ public:
     bool OkFlag = false;
     TKnownIds KnownIds;
     int TrayFrame = 0;
-    int LastCount = 0;
-    std::string LastFirstId;
-    // Count, first and last mail at the last complete fetch (LastCount and LastFirstId mirror it).
+    // Count, first and last mail at the last complete fetch: what the change test compares.
     TMailboxMark LastMark;
 
     // Whether FormCreate has started (FormDestroy of a window that never got there does nothing).
@@ -157,6 +160,8 @@ public:
 
 private:
     void BuildDesign();
+    bool AddItem(const std::string& sender, const std::string& subject, int size, TDateTime date,
+                 const std::string& id, TItemFlags flags);
     void ShowBar();
     // The settings file of the General keys, Cfg\Skimbar.ini beside the executable.
     static std::string GeneralIniPath();

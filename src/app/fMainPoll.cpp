@@ -158,11 +158,7 @@ void TMainForm::FinishPoll(TPollResult& result) {
         case TPollOutcome::Complete:
             // Only a fetch that reached every mail moves the mark; otherwise the next poll
             // fetches again and shows what this one missed.
-            if (!poll->Broken) {
-                LastMark = result.Mark;
-                LastCount = LastMark.Count;
-                LastFirstId = LastMark.FirstId;
-            }
+            if (!poll->Broken) LastMark = result.Mark;
             break;
         case TPollOutcome::ConnectFailed:
             try {
@@ -171,7 +167,7 @@ void TMainForm::FinishPoll(TPollResult& result) {
                 // The reason and the offered certificate, so that a trusted one can be pinned.
                 FLastConnectError = e.what();
                 const TTlsErrorItem item = TlsErrorItem(e);
-                if (!newItems && AddTickerItem(item.Sender, item.Subject, 0, dt::Now(), ProgramItemId)) {
+                if (!newItems && AddProgramItem(item.Sender, item.Subject, 0, dt::Now())) {
                     newItems = true;
                     Items.back()->SetHint(item.Hint);
                 }
@@ -179,7 +175,7 @@ void TMainForm::FinishPoll(TPollResult& result) {
                 FLastConnectError = e.what();
             } catch (...) {
             }
-            if (!newItems) newItems = AddTickerItem(ErrorSender, ErrorSubject, 0, dt::Now(), ProgramItemId);
+            if (!newItems) newItems = AddProgramItem(ErrorSender, ErrorSubject, 0, dt::Now());
             break;
         case TPollOutcome::Failed:
             escaped = result.Error;

@@ -14,7 +14,6 @@
 #include "ui/ImgList.h"
 
 namespace {
-constexpr const char* TransientId = "-1";
 constexpr int SwShowNormal = 1;
 constexpr unsigned MbOk = 0;
 }  // namespace
@@ -22,6 +21,24 @@ constexpr unsigned MbOk = 0;
 bool TMainForm::AddTickerItem(const std::string& sender, const std::string& subject, int size, TDateTime date,
                               const std::string& id) {
     if (KnownIds.Contains(id)) return false;
+    return AddItem(sender, subject, size, date, id, 0);
+}
+
+bool TMainForm::AddProgramItem(const std::string& sender, const std::string& subject, int size, TDateTime date) {
+    if (ProgramItemLive()) return false;
+    return AddItem(sender, subject, size, date, std::string(), ifProgram);
+}
+
+bool TMainForm::ProgramItemLive() const {
+    // Rare (a start, a failed poll, Show on an empty bar): a walk over the items is cheap enough.
+    for (const TMailPanel* item : Items)
+        if (item && item->IsProgramItem() && item->Alive()) return true;
+    return false;
+}
+
+bool TMainForm::AddItem(const std::string& sender, const std::string& subject, int size, TDateTime date,
+                        const std::string& id, TItemFlags flags) {
+    const bool mail = (flags & ifProgram) == 0;
     TIcon icon;
     auto* item = new TMailPanel(nullptr);
     bool idAdded = false;
@@ -37,8 +54,11 @@ bool TMainForm::AddTickerItem(const std::string& sender, const std::string& subj
         item->SetSubject(subject);
         item->SetSize(size);
         item->SetId(id);
-        KnownIds.Add(id);
-        idAdded = true;
+        item->SetFlags(flags);
+        if (mail) {
+            KnownIds.Add(id);
+            idAdded = true;
+        }
         ImageList->GetIcon(0, icon);
         item->SetIcon(&icon);
         item->SetHint(LangString(FMAIN_MSG_MAINFORMHINT));
@@ -179,12 +199,11 @@ void TMainForm::ScrollTick() {
         const int left = slot.Left - 1;
         MoveItem(slot, left, barWidth);
         if (left + slot.Width >= 0) continue;
-        if (slot.Item->Id() != TransientId) {
+        if (!slot.Item->IsProgramItem()) {
             MoveItem(slot, NextItemLeft(), barWidth);
         } else {
             slot.Item->SetAlive(false);
             slot.Alive = false;
-            KnownIds.Remove(TransientId);
         }
     }
     // Every item moved one pixel: shifting the bar's pixels and painting the column that
@@ -227,7 +246,6 @@ void TMainForm::OpenMailProgram(TObject* Sender) {
     // Retired here, freed by the scroll tick: never inside the click.
     for (TMailPanel* item : Items)
         if (item) item->SetAlive(false);
-    KnownIds.Remove(TransientId);
     const std::string command = MailProgramCommand();
     const unsigned started = command.empty() ? 2u : platform::WinExec(command, SwShowNormal);
     if (started >= 32)

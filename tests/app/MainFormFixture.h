@@ -99,7 +99,6 @@ protected:
     // The welcome item out of the way.
     void RetireWelcome() {
         Form->Items.front()->SetAlive(false);
-        Form->KnownIds.Remove("-1");
         Tick();
     }
 

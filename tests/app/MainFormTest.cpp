@@ -81,7 +81,7 @@ TEST_F(MainFormTest, FormCreateRunsItsStepsInOrder) {
     EXPECT_EQ(Form->Width(), 1920);
     EXPECT_EQ(Form->Height(), 38);
     EXPECT_EQ(Form->TrayFrame, 0);
-    EXPECT_EQ(Form->LastCount, 0);
+    EXPECT_EQ(Form->LastMark.Count, 0);
     EXPECT_EQ(Form->TrayIcon->ToolTip(), "Skimbar 1.01\r\n(right mouse button for options)");
     EXPECT_EQ(Form->TrayIcon->ToolTip().size(), 46u);
 }
@@ -92,17 +92,18 @@ TEST_F(MainFormTest, WelcomeItemEntersAtTheRightEdgeAndRetiresAtMinusOne) {
     ASSERT_EQ(ItemCount(), 1);
     TMailPanel* welcome = Item(0);
     EXPECT_EQ(welcome->Left(), 1920);
-    EXPECT_EQ(welcome->Id(), "-1");
-    EXPECT_TRUE(Form->KnownIds.Contains("-1"));
-    // A second transient item while the first is live adds nothing.
-    EXPECT_FALSE(Form->AddTickerItem("System", "x", 0, dt::Now(), "-1"));
+    EXPECT_TRUE(welcome->IsProgramItem());
+    EXPECT_TRUE(Form->ProgramItemLive());
+    EXPECT_EQ(Form->KnownIds.Count(), 0);
+    // A second program item while the first is live adds nothing.
+    EXPECT_FALSE(Form->AddProgramItem("System", "x", 0, dt::Now()));
     const int width = welcome->Width();
     Tick(1920 + width);  // right edge now 0: still live
     EXPECT_EQ(welcome->Left() + welcome->Width(), 0);
     EXPECT_TRUE(welcome->Alive());
-    Tick();  // right edge -1: retired, "-1" free again
+    Tick();  // right edge -1: retired, room for the next program item
     EXPECT_FALSE(welcome->Alive());
-    EXPECT_FALSE(Form->KnownIds.Contains("-1"));
+    EXPECT_FALSE(Form->ProgramItemLive());
     Form->SyncItemPlaces();  // out of view now: its place is kept by the strip
     EXPECT_EQ(welcome->Left() + welcome->Width(), -1);
     Tick();  // freed
@@ -146,7 +147,8 @@ TEST_F(MainFormTest, ItemsWrapBehindTheRightmostOne) {
 TEST_F(MainFormTest, ClickWithFiveItemsRetiresAllAndFreesOnePerTick) {
     WriteSettings("127.0.0.1:1");
     Start();
-    for (int i = 1; i <= 4; ++i) Form->AddTickerItem("a@x", "s", 10, dt::Now(), "<" + std::to_string(i) + "@x>");
+    for (int i = 1; i <= 3; ++i) Form->AddTickerItem("a@x", "s", 10, dt::Now(), "<" + std::to_string(i) + "@x>");
+    Form->AddTickerItem("a@x", "s", 10, dt::Now(), "-1");  // a mail's id, however odd
     ASSERT_EQ(ItemCount(), 5);
     H().AnswerMessageBox(1);
     H().Click(*Form);  // no mail program registered
@@ -154,8 +156,10 @@ TEST_F(MainFormTest, ClickWithFiveItemsRetiresAllAndFreesOnePerTick) {
     EXPECT_EQ(H().MessageBoxes()[0].Text, "Can\u00B4t find your standard mail program");
     EXPECT_EQ(H().MessageBoxes()[0].Caption, "Skimbar");
     for (TMailPanel* item : Form->Items) EXPECT_FALSE(item->Alive());
-    EXPECT_FALSE(Form->KnownIds.Contains("-1"));
+    EXPECT_FALSE(Form->ProgramItemLive());
+    // The mails stay known, so the next poll does not show them again.
     EXPECT_TRUE(Form->KnownIds.Contains("<3@X>"));
+    EXPECT_TRUE(Form->KnownIds.Contains("-1"));
     const int left = Item(4)->Left();
     Tick();
     EXPECT_EQ(ItemCount(), 4);
@@ -280,7 +284,7 @@ TEST_F(MainFormTest, ShowOnAnEmptyBarAddsTheSystemItem) {
     Form->HideAction->Execute();
     Form->ShowAction->Execute();
     ASSERT_EQ(ItemCount(), 1);
-    EXPECT_EQ(Item(0)->Id(), "-1");
+    EXPECT_TRUE(Item(0)->IsProgramItem());
     EXPECT_EQ(Item(0)->SenderText(), "System");
     EXPECT_EQ(Item(0)->Subject(), "No new mails available!");
     EXPECT_TRUE(Form->Visible());

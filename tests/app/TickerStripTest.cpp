@@ -41,7 +41,7 @@ protected:
         Model.clear();
         Form->SyncItemPlaces();
         for (TMailPanel* item : Form->Items)
-            Model.push_back({item, item->Left(), item->Width(), item->Alive(), item->Id() == "-1"});
+            Model.push_back({item, item->Left(), item->Width(), item->Alive(), item->IsProgramItem()});
     }
 
     void ModelTick() {
@@ -172,13 +172,22 @@ TEST_F(TickerStripTest, RetiringStopsTheWalkAtTheFirstRetiredItem) {
     EXPECT_TRUE(Form->Items.empty());
 }
 
-TEST_F(TickerStripTest, TransientItemRetiresAtTheLeftEdgeAmongOthers) {
+TEST_F(TickerStripTest, ProgramItemRetiresAtTheLeftEdgeWhileAMailWithIdMinusOneWraps) {
     StartWithItems(3);
-    ASSERT_TRUE(Form->AddTickerItem("System", "No new mails", 0, dt::Now(), "-1"));
-    TMailPanel* transient = Form->Items.back();
-    Model.push_back({transient, transient->Left(), transient->Width(), true, true});
-    RunTicks(Form->Width() + 2000, "transient");
-    EXPECT_FALSE(Form->KnownIds.Contains("-1"));
+    // A mail may carry any id, "-1" included: it is a mail like the others, and it does not
+    // keep the program's own item out.
+    ASSERT_TRUE(Form->AddTickerItem("odd@x", "Id -1", 100, dt::Now(), "-1"));
+    ASSERT_TRUE(Form->AddProgramItem("System", "No new mails", 0, dt::Now()));
+    EXPECT_FALSE(Form->AddTickerItem("odd@x", "again", 100, dt::Now(), "-1"));
+    TMailPanel* mail = Form->Items[3];
+    TMailPanel* program = Form->Items[4];
+    EXPECT_FALSE(mail->IsProgramItem());
+    Model.push_back({mail, mail->Left(), mail->Width(), true, false});
+    Model.push_back({program, program->Left(), program->Width(), true, true});
+    RunTicks(Form->Width() + 2000, "program item");
+    EXPECT_FALSE(Form->ProgramItemLive());
+    EXPECT_TRUE(mail->Alive());
+    EXPECT_TRUE(Form->KnownIds.Contains("-1"));
 }
 
 TEST_F(TickerStripTest, WidthChangesAndOutsideMovesAreTakenOver) {
