@@ -278,6 +278,21 @@ std::int64_t NowMs() {
 }
 }  // namespace
 
+int TIdSocketHandle::WaitReadable(int timeoutMs) {
+    const std::int64_t end = timeoutMs < 0 ? 0 : NowMs() + timeoutMs;
+    for (;;) {
+        if (FCancelled) throw EIdSocketError(net::ErrInterrupted);
+        int slice = CancelCheckMs;
+        if (timeoutMs >= 0) slice = static_cast<int>(std::max<std::int64_t>(0, std::min<std::int64_t>(slice, end - NowMs())));
+        const int ready = net::WaitReadable(FHandle, slice);
+        if (ready != 0) {
+            if (FCancelled) throw EIdSocketError(net::ErrInterrupted);
+            return ready;
+        }
+        if (timeoutMs >= 0 && NowMs() >= end) return 0;
+    }
+}
+
 TIdTCPConnection::TIdTCPConnection(TComponent* owner) : TIdComponent(owner) {
     FRecvBuffer.resize(static_cast<std::size_t>(FRecvBufferSize));
 }
@@ -444,7 +459,7 @@ int TIdTCPConnection::ReceiveRaw(int timeout, std::size_t maxBytes) {
         wait = left;
         deadlineFirst = true;
     }
-    const int ready = net::WaitReadable(FBinding.Handle(), wait);
+    const int ready = FBinding.WaitReadable(wait);
     if (ready < 0) TIdStack::RaiseLastError();
     if (ready == 0) {
         if (limited && !deadlineFirst) return -1;

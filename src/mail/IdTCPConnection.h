@@ -186,6 +186,12 @@ public:
     // handle is not used again.
     void Cancel();
     bool Cancelled() const { return FCancelled.load(); }
+    // Waits up to timeoutMs (< 0: without limit) for data: 1 readable, 0 timed out, -1 a
+    // socket error. Looks for a cancel every CancelCheckMs, because not every socket layer
+    // ends a wait already under way when another thread shuts the socket down (Wine's does
+    // not); a cancel raises 10004.
+    int WaitReadable(int timeoutMs);
+    static constexpr int CancelCheckMs = 50;
 
     std::string IP;   // local
     int Port = 0;
