@@ -43,13 +43,15 @@ bool TMainForm::AddItem(const std::string& sender, const std::string& subject, i
     auto* item = new TMailPanel(nullptr);
     bool idAdded = false;
     try {
+        // Placed behind the others before it joins the bar: filled out of view, it makes the
+        // bar repaint nothing (thousands of items in one poll).
+        item->SetLeft(NextItemLeft());
         item->SetParent(this);
         // Without a setup dialog (its creation failed at start) the design colours stand in.
         item->SetTextColor(SetupForm ? SetupForm->TextColorqxPanel->Color() : TColor(65280));
         item->SetBackColor(SetupForm ? SetupForm->BackColorqxPanel->Color() : TColor(0));
         // Before the setters: each copies it onto the part it fills.
         item->OnClick = [this](TObject* s) { OpenMailProgram(s); };
-        item->SetLeft(NextItemLeft());
         item->SetSender(sender);
         item->SetSubject(subject);
         item->SetSize(size);
