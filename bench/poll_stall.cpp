@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -111,19 +112,23 @@ void Print(const char* name, const TStall& s) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 2;
     std::printf("the bar while a poll runs (scroll tick every 30 ms; the target is a gap under 50 ms)\n");
     const std::string host = bench::Env("SKIMBAR_POP3_HOST"), port = bench::Env("SKIMBAR_POP3_PORT");
-    if (!host.empty() && !port.empty())
-        Print(("change poll of " + host + ":" + port).c_str(),
-              Measure(host + ":" + port, bench::Env("SKIMBAR_POP3_USER"), bench::Env("SKIMBAR_POP3_PASS"), 600));
-    {
-        TSilentServer silent(true);
-        Print("a server silent after STAT", Measure("127.0.0.1:" + std::to_string(silent.Port()), "u", "p", 3));
-    }
-    {
-        TSilentServer mute(false);
-        Print("a server that never answers", Measure("127.0.0.1:" + std::to_string(mute.Port()), "u", "p", 3));
+    for (int round = 1; round <= rounds; ++round) {
+        std::printf(" round %d of %d\n", round, rounds);
+        if (!host.empty() && !port.empty())
+            Print(("change poll of " + host + ":" + port).c_str(),
+                  Measure(host + ":" + port, bench::Env("SKIMBAR_POP3_USER"), bench::Env("SKIMBAR_POP3_PASS"), 600));
+        {
+            TSilentServer silent(true);
+            Print("a server silent after STAT", Measure("127.0.0.1:" + std::to_string(silent.Port()), "u", "p", 3));
+        }
+        {
+            TSilentServer mute(false);
+            Print("a server that never answers", Measure("127.0.0.1:" + std::to_string(mute.Port()), "u", "p", 3));
+        }
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The ticker bar: the program's main window. Its start-up and shutdown live in fMain.cpp, the
 // strip of ticker items in fMainStrip.cpp, the mail poll cycle in fMainPoll.cpp.
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <future>
@@ -104,8 +105,13 @@ public:
     bool CancelPoll(int waitMs = 0);
     // The message of the last connection failure ("" after a poll that connected).
     const std::string& LastConnectError() const { return FLastConnectError; }
-    // Longest a slice of mails may hold the message loop, and the pause between slices.
+    // A slice of mails fills the time up to the next scroll tick, less a margin, within
+    // these bounds; FeedSliceMs where no tick is to be fitted in. The pause between slices
+    // lets the rest of the message loop through.
     static constexpr int FeedSliceMs = 8;
+    static constexpr int FeedSliceMinMs = 2;
+    static constexpr int FeedSliceMaxMs = 20;
+    static constexpr int FeedTickMarginMs = 5;
     static constexpr int FeedPauseMs = 10;
     // Pace of the tray animation while a poll runs.
     static constexpr int TrayFrameMs = 250;
@@ -231,6 +237,8 @@ private:
     void Receive(const std::shared_ptr<TPollChannel>& channel, TFeedEntry&& entry);
     void Receive(const std::shared_ptr<TPollChannel>& channel, std::vector<TMailRecord>&& records);
     void FeedSlice();
+    int FeedBudgetMs() const;
+    std::chrono::steady_clock::time_point FLastScrollTick{};
     void FinishPoll(TPollResult& result);
     void ReleasePoll(int waitMs);
     void RearmPollTimer();

@@ -1,6 +1,7 @@
 // The mail poll cycle of the main window. The network exchange runs on a worker thread
 // (app/MailPoll); this side starts it, adds its mails to the strip in short slices, and ends
 // the cycle on the user-interface thread.
+#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <memory>
@@ -118,11 +119,22 @@ void TMainForm::Receive(const std::shared_ptr<TPollChannel>& channel, TFeedEntry
     if (!FFeedTimer->Enabled()) FeedSlice();
 }
 
+int TMainForm::FeedBudgetMs() const {
+    using namespace std::chrono;
+    if (!ScrollTimer->Enabled() || FLastScrollTick == steady_clock::time_point{}) return FeedSliceMs;
+    const auto since = duration_cast<milliseconds>(steady_clock::now() - FLastScrollTick).count();
+    const int interval = ScrollTimer->Interval();
+    // A tick overdue (or a clock that is not the real one, as in tests): a short slice.
+    if (since >= interval) return FeedSliceMs;
+    return std::clamp(static_cast<int>(interval - since) - FeedTickMarginMs, FeedSliceMinMs, FeedSliceMaxMs);
+}
+
 void TMainForm::FeedSlice() {
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
-    // A slice ends after FeedSliceMs, so that the strip scrolls between slices.
-    while (!FFeed.empty() && Clock::now() - start < std::chrono::milliseconds(FeedSliceMs)) {
+    // A slice ends before the next scroll tick is due, so that the strip scrolls on time.
+    const auto budget = std::chrono::milliseconds(FeedBudgetMs());
+    while (!FFeed.empty() && Clock::now() - start < budget) {
         TFeedEntry entry = std::move(FFeed.front());
         FFeed.pop_front();
         try {

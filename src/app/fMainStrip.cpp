@@ -173,6 +173,9 @@ void TMainForm::ScrollTimerTimer(TObject* Sender) {
         throw;
     }
     ScrollTimer->SetEnabled(true);
+    // Mails of a poll waiting for the strip get the time up to the next tick.
+    FLastScrollTick = std::chrono::steady_clock::now();
+    if (!FFeed.empty()) FeedSlice();
 }
 
 void TMainForm::ScrollTick() {
