@@ -282,9 +282,9 @@ int TIdSocketHandle::WaitReadable(int timeoutMs) {
     const std::int64_t end = timeoutMs < 0 ? 0 : NowMs() + timeoutMs;
     for (;;) {
         if (FCancelled) throw EIdSocketError(net::ErrInterrupted);
-        int slice = CancelCheckMs;
-        if (timeoutMs >= 0) slice = static_cast<int>(std::max<std::int64_t>(0, std::min<std::int64_t>(slice, end - NowMs())));
-        const int ready = net::WaitReadable(FHandle, slice);
+        std::int64_t slice = CancelCheckMs;
+        if (timeoutMs >= 0) slice = std::clamp<std::int64_t>(end - NowMs(), 0, slice);
+        const int ready = net::WaitReadable(FHandle, static_cast<int>(slice));
         if (ready != 0) {
             if (FCancelled) throw EIdSocketError(net::ErrInterrupted);
             return ready;
