@@ -81,6 +81,9 @@ public:
     int NextItemLeft();
     void ScrollTimerTimer(TObject* Sender);
     void StayOnTopTimerTimer(TObject* Sender);
+    // A full-screen application came to the front (or went): the bar stops scrolling and
+    // leaves the top of the z-order until it goes.
+    void FullScreenAppChanged(bool inFront);
     void OpenMailProgram(TObject* Sender = nullptr);
     // Gives every item out of view its current place (the tick moves only those in view).
     void SyncItemPlaces();
@@ -108,6 +111,7 @@ public:
     TTimer* GetPollMailTimer() override { return PollMailTimer; }
     TTimer* GetStayOnTopTimer() override { return StayOnTopTimer; }
     void AccountChanged() override;
+    void DockChanged() override;
 
     // Components, in design order.
     TPopupMenu* PopupMenu = nullptr;
@@ -158,6 +162,8 @@ public:
 private:
     void BuildDesign();
     void ShowBar();
+    // Topmost as "Stay on top" says; at the bottom while a full-screen application is in front.
+    void ApplyZOrder();
     // The settings file of the General keys, Cfg\Skimbar.ini beside the executable.
     static std::string GeneralIniPath();
     // The strip's geometry: each item's place, width and alive flag, in the order of Items.
