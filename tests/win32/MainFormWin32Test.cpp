@@ -1,6 +1,7 @@
 // The bar with real windows: its place, size and topmost state, the tray menu, a click that
 // starts the registered mail program, and showing it while another program has the focus.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -96,6 +97,25 @@ TEST_F(MainFormWin32, TheBarLiesAcrossTheTopAndGoesTopmostAfterShowing) {
     EXPECT_TRUE(Pump([&] { return !TopMost(); }, 3000));
 }
 
+// The shell's notice to its bars while a full-screen window is in front, and when it went.
+TEST_F(MainFormWin32, AFullScreenApplicationSendsTheBarBelowAndPausesTheTicker) {
+    Start(true);
+    Form->ShowAction->Execute();
+    ASSERT_TRUE(Pump([&] { return TopMost(); }, 3000));
+    ASSERT_TRUE(Form->AppBarDocked());
+    // Sent as the shell sends it: Wine's shell does not tell its bars of full-screen windows.
+    constexpr UINT kAppBarMsg = WM_APP + 0x3E;
+    SendMessageW(Bar(), kAppBarMsg, ABN_FULLSCREENAPP, TRUE);
+    EXPECT_FALSE(TopMost());
+    EXPECT_FALSE(Form->ScrollTimer->Enabled());
+    const int left = Form->Items.front()->Left();
+    Pump([] { return false; }, 300);
+    EXPECT_EQ(Form->Items.front()->Left(), left);
+    SendMessageW(Bar(), kAppBarMsg, ABN_FULLSCREENAPP, FALSE);
+    EXPECT_TRUE(TopMost());
+    EXPECT_TRUE(Pump([&] { return Form->Items.front()->Left() < left; }, 2000));
+}
+
 TEST_F(MainFormWin32, ShowingTheBarLeavesTheFocusWithTheUsersWindow) {
     Start(true);
     HWND other = CreateWindowExW(0, L"STATIC", L"typing here", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 200, 300, 200,
@@ -137,6 +157,60 @@ TEST_F(MainFormWin32, TheTrayMenuRunsTheChosenCommand) {
     EXPECT_TRUE(sent);
     EXPECT_TRUE(Form->Visible());
     EXPECT_EQ(StripAccelChars(Form->PopupMenu->Items()->Items(0)->Caption()), "Show");
+}
+
+// The bar hidden and another program in front, as after a click on the tray icon: the
+// menu still takes the keyboard (keys typed as the user types them, to whatever is in front).
+TEST_F(MainFormWin32, WithTheBarHiddenTheTrayMenuTakesArrowsEnterAndEscape) {
+    Start(true);
+    ASSERT_FALSE(IsWindowVisible(Bar()));
+    wchar_t notepad[] = L"notepad.exe";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessW(nullptr, notepad, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    HWND other = nullptr;
+    Pump([&] { return (other = FindWindowW(L"Notepad", nullptr)) != nullptr; }, 15000);
+    ASSERT_NE(other, nullptr);
+    SetForegroundWindow(other);
+    Pump([&] { return GetForegroundWindow() == other; }, 3000);
+    ASSERT_EQ(GetForegroundWindow(), other);
+
+    // Types keys once the menu is open; each menu is closed at the latest after 6 s.
+    auto menu = [&](std::vector<WORD> keys) {
+        int ticks = 0;
+        bool typed = false;
+        auto* timer = new TTimer(Form);
+        timer->SetInterval(100);
+        timer->OnTimer = [&](TObject*) {
+            ++ticks;
+            if (FindWindowW(L"#32768", nullptr) && !typed && ticks >= 3) {
+                typed = true;
+                for (WORD k : keys) {
+                    keybd_event(static_cast<BYTE>(k), 0, 0, 0);
+                    keybd_event(static_cast<BYTE>(k), 0, KEYEVENTF_KEYUP, 0);
+                }
+            }
+            if (ticks > 60) EndMenu();
+        };
+        SendMessageW(reinterpret_cast<HWND>(Form->TrayIcon->WindowHandle()), TTrayIcon::WM_TRAYNOTIFY, 0,
+                     WM_RBUTTONUP);
+        delete timer;
+        return typed && ticks <= 60;  // closed by the keys, not by the time-out
+    };
+    // Escape closes it with nothing run.
+    EXPECT_TRUE(menu({VK_ESCAPE}));
+    EXPECT_FALSE(IsWindowVisible(Bar()));
+    EXPECT_EQ(Form->ScrollTimer->Interval(), 30);
+    // Show, Hide, Faster: the separators are skipped.
+    EXPECT_TRUE(menu({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
+    EXPECT_EQ(Form->ScrollTimer->Interval(), 20);
+    EXPECT_TRUE(menu({VK_DOWN, VK_RETURN}));
+    EXPECT_TRUE(IsWindowVisible(Bar()));
+    TerminateProcess(pi.hProcess, 0);
+    WaitForSingleObject(pi.hProcess, 5000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
 }
 
 TEST_F(MainFormWin32, AClickStartsTheRegisteredMailClientAndHidesTheBar) {
