@@ -21,7 +21,14 @@ void TCustomForm::UpdateDock() {
     HandleNeeded();
     const bool wasDocked = FAppBarDocked;
     // Registered once; asked again for the band each time (the form may have grown).
-    FAppBarDocked = Backend().DockAppBar(*this);
+    FDocking = true;
+    try {
+        FAppBarDocked = Backend().DockAppBar(*this);
+    } catch (...) {
+        FDocking = false;
+        throw;
+    }
+    FDocking = false;
     if (FAppBarDocked != wasDocked) UpdateFullScreenPoll();
     // The shell tells a registered bar only of changes: what is in front now is asked once.
     if (FAppBarDocked && !wasDocked && FFullScreenPoll) NotifyFullScreenApp(Backend().FullScreenAppInFront());
@@ -32,6 +39,13 @@ void TCustomForm::ReleaseDock() {
     FAppBarDocked = false;
     if (HasBackend()) Backend().UndockAppBar(*this);
     UpdateFullScreenPoll();
+}
+
+void TCustomForm::BoundsChanged(const TRect& old) {
+    TWinControl::BoundsChanged(old);
+    // Another size (another DPI, another display): the band follows. Moving into the band
+    // is the dock's own doing.
+    if (FAppBarDocked && !FDocking && (old.Width() != Width() || old.Height() != Height())) UpdateDock();
 }
 
 void TCustomForm::NotifyAppBarMoved() {

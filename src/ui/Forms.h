@@ -114,6 +114,7 @@ public:
 
 protected:
     void VisibleChanged() override;
+    void BoundsChanged(const TRect& old) override;
     void TextChanged() override;
     void CreateHandle() override;
     void HandleCreated() override;
@@ -134,6 +135,7 @@ private:
     TWindowState FPendingState = wsNormal;
     bool FDockTop = false;
     bool FAppBarDocked = false;
+    bool FDocking = false;
     bool FFullScreenApp = false;
     TTimer* FFullScreenPoll = nullptr;  // owned; runs while watching undocked
     // Docks or undocks as DockTop and visibility say.

@@ -56,6 +56,12 @@ TEST_F(MainFormDockTest, TheBarMovesBelowOtherBarsAndFollowsTheShell) {
     EXPECT_EQ(Form->BoundsRect(), (TRect{0, 0, 1920, 38}));
     ASSERT_NE(Band(), nullptr);
     EXPECT_EQ(*Band(), Form->BoundsRect());
+    // Grown (a higher DPI) or narrowed (a display change): the band follows the new size.
+    Form->SetHeight(57);
+    EXPECT_EQ(*Band(), (TRect{0, 0, 1920, 57}));
+    Form->SetBounds(0, 0, 1280, 57);
+    EXPECT_EQ(*Band(), (TRect{0, 0, 1920, 57}));
+    EXPECT_EQ(Form->BoundsRect(), (TRect{0, 0, 1920, 57}));
 }
 
 TEST_F(MainFormDockTest, FreeingTheBarAtTheProgramsEndGivesTheBandBack) {
