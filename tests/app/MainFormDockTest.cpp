@@ -170,16 +170,5 @@ TEST_F(MainFormDockTest, AFullScreenApplicationAlreadyInFrontAtTheStartIsFound) 
     EXPECT_EQ(LastInsertAfter(), ui::HwndBottom);
 }
 
-TEST_F(MainFormDockTest, WithoutDesktopToolbarsTheBarStaysWhereItIsAndWatchesByItself) {
-    H().SetAppBarsAvailable(false);
-    StartWith(true);
-    EXPECT_TRUE(Form->Visible());
-    EXPECT_FALSE(Form->AppBarDocked());
-    EXPECT_EQ(Form->BoundsRect(), (TRect{0, 0, 1920, 38}));
-    H().SetFullScreenApp(true);
-    H().advance(TCustomForm::FullScreenPollMs);
-    EXPECT_FALSE(Form->ScrollTimer->Enabled());
-}
-
 }  // namespace
 }  // namespace maintest

@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <vector>
 
-#include "ui/Backend.h"
 #include "ui/Forms.h"
 #include "ui/win32/Win32Backend.h"
 
@@ -114,24 +112,6 @@ TEST_F(AppBarWin32, TheFormFollowsWhenTheShellMovesTheBands) {
     EXPECT_TRUE(Pump([&] { return BarRect().top == 0; }, 3000)) << BarRect().top;
     EXPECT_EQ(BarRect().bottom, 38);
     EXPECT_EQ(Form->Top(), 0);
-}
-
-// What the shell sends a registered bar when a full-screen window comes and goes.
-TEST_F(AppBarWin32, TheShellsFullScreenNoticeReachesTheForm) {
-    std::vector<bool> heard;
-    Form->OnFullScreenApp = [&](TObject*, bool inFront) { heard.push_back(inFront); };
-    Form->SetWatchFullScreen(true);
-    Form->SetDockTop(true);
-    Form->Show();
-    ASSERT_TRUE(Form->AppBarDocked());
-    constexpr UINT kAppBarMsg = WM_APP + 0x3E;
-    SendMessageW(Bar(), kAppBarMsg, ABN_FULLSCREENAPP, TRUE);
-    EXPECT_TRUE(Form->FullScreenApp());
-    SendMessageW(Bar(), kAppBarMsg, ABN_FULLSCREENAPP, FALSE);
-    EXPECT_FALSE(Form->FullScreenApp());
-    EXPECT_EQ(heard, (std::vector<bool>{true, false}));
-    // Wine answers the user's notification state without full-screen applications.
-    EXPECT_FALSE(ui::Backend().FullScreenAppInFront());
 }
 
 }  // namespace

@@ -159,60 +159,6 @@ TEST_F(MainFormWin32, TheTrayMenuRunsTheChosenCommand) {
     EXPECT_EQ(StripAccelChars(Form->PopupMenu->Items()->Items(0)->Caption()), "Show");
 }
 
-// The bar hidden and another program in front, as after a click on the tray icon: the
-// menu still takes the keyboard (keys typed as the user types them, to whatever is in front).
-TEST_F(MainFormWin32, WithTheBarHiddenTheTrayMenuTakesArrowsEnterAndEscape) {
-    Start(true);
-    ASSERT_FALSE(IsWindowVisible(Bar()));
-    wchar_t notepad[] = L"notepad.exe";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessW(nullptr, notepad, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    HWND other = nullptr;
-    Pump([&] { return (other = FindWindowW(L"Notepad", nullptr)) != nullptr; }, 15000);
-    ASSERT_NE(other, nullptr);
-    SetForegroundWindow(other);
-    Pump([&] { return GetForegroundWindow() == other; }, 3000);
-    ASSERT_EQ(GetForegroundWindow(), other);
-
-    // Types keys once the menu is open; each menu is closed at the latest after 6 s.
-    auto menu = [&](std::vector<WORD> keys) {
-        int ticks = 0;
-        bool typed = false;
-        auto* timer = new TTimer(Form);
-        timer->SetInterval(100);
-        timer->OnTimer = [&](TObject*) {
-            ++ticks;
-            if (FindWindowW(L"#32768", nullptr) && !typed && ticks >= 3) {
-                typed = true;
-                for (WORD k : keys) {
-                    keybd_event(static_cast<BYTE>(k), 0, 0, 0);
-                    keybd_event(static_cast<BYTE>(k), 0, KEYEVENTF_KEYUP, 0);
-                }
-            }
-            if (ticks > 60) EndMenu();
-        };
-        SendMessageW(reinterpret_cast<HWND>(Form->TrayIcon->WindowHandle()), TTrayIcon::WM_TRAYNOTIFY, 0,
-                     WM_RBUTTONUP);
-        delete timer;
-        return typed && ticks <= 60;  // closed by the keys, not by the time-out
-    };
-    // Escape closes it with nothing run.
-    EXPECT_TRUE(menu({VK_ESCAPE}));
-    EXPECT_FALSE(IsWindowVisible(Bar()));
-    EXPECT_EQ(Form->ScrollTimer->Interval(), 30);
-    // Show, Hide, Faster: the separators are skipped.
-    EXPECT_TRUE(menu({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
-    EXPECT_EQ(Form->ScrollTimer->Interval(), 20);
-    EXPECT_TRUE(menu({VK_DOWN, VK_RETURN}));
-    EXPECT_TRUE(IsWindowVisible(Bar()));
-    TerminateProcess(pi.hProcess, 0);
-    WaitForSingleObject(pi.hProcess, 5000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-}
-
 TEST_F(MainFormWin32, AClickStartsTheRegisteredMailClientAndHidesTheBar) {
     // A batch file standing in for the mail program: it leaves a mark beside itself.
     const std::filesystem::path mark = At("started.txt");

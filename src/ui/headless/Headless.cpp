@@ -619,7 +619,7 @@ void THeadless::RecreateNotifyArea() {
 
 bool THeadless::DockAppBar(TCustomForm& form) {
     CheckUiThread("DockAppBar");
-    if (!FAppBarsAvailable || !Find(form.RawHandle())) return false;
+    if (!Find(form.RawHandle())) return false;
     // As the shell does: the band spans the primary monitor below the bars already there.
     const TRect band{FScreen.Left, FScreen.Top + FTopReserved, FScreen.Right, FScreen.Top + FTopReserved + form.Height()};
     FAppBars[&form] = band;

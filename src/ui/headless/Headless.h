@@ -186,8 +186,6 @@ public:
     // A full-screen application comes to the front or goes: FullScreenAppInFront answers it
     // from now on, and registered forms hear it at once.
     void SetFullScreenApp(bool inFront);
-    // A shell without desktop toolbars: every dock fails.
-    void SetAppBarsAvailable(bool available) { FAppBarsAvailable = available; }
 
     // ---- environment ----
     void SetScreenSize(int width, int height) { FScreen = {0, 0, width, height}; }
@@ -319,7 +317,6 @@ private:
     std::map<const TCustomForm*, TRect> FAppBars;
     int FTopReserved = 0;
     bool FFullScreen = false;
-    bool FAppBarsAvailable = true;
     std::thread::id FUiThread = std::this_thread::get_id();
     std::mutex FWakeLock;
     std::condition_variable FWakeCv;

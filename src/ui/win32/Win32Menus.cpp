@@ -40,24 +40,14 @@ HMENU BuildMenu(TMenuItem* parent, std::vector<TMenuItem*>& items) {
 TMenuItem* TWin32Backend::TrackPopupMenu(TPopupMenu& menu, TPoint screen) {
     std::vector<TMenuItem*> items;
     TMenuOwner root(BuildMenu(menu.Items(), items));
-    // The menu hears the keyboard only while its owner is in the foreground, and Wine gives a
-    // hidden window no keyboard: without a shown window of ours (the bar hidden, a click on
-    // the tray icon), a window of one pixel out of sight owns it.
     HWND owner = GetForegroundWindow();
-    HWND stand = nullptr;
-    if (!owner || !Find(owner) || !IsWindowVisible(owner)) {
-        stand = CreateWindowExW(WS_EX_TOOLWINDOW, kUtilClass, L"", WS_POPUP, screen.X, screen.Y, 1, 1, nullptr, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
-        owner = stand ? stand : FUtil;
-        if (stand) ShowWindow(stand, SW_SHOW);
+    if (!owner || !Find(owner)) {
+        owner = FUtil;
         ::SetForegroundWindow(owner);
     }
     UINT cmd = static_cast<UINT>(
         TrackPopupMenuEx(root.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screen.X, screen.Y, owner, nullptr));
-    if (stand)
-        ::DestroyWindow(stand);
-    else
-        PostMessageW(owner, WM_NULL, 0, 0);
+    PostMessageW(owner, WM_NULL, 0, 0);
     if (cmd == 0 || cmd > items.size()) return nullptr;
     return items[cmd - 1];
 }
