@@ -9,6 +9,8 @@ public:
     virtual TTimer* GetStayOnTopTimer() = 0;
     // OK with a new account: a poll under way is given up (the next one uses the new account).
     virtual void AccountChanged() {}
+    // OK: the bar docks or undocks as "Keep windows below the bar" now says.
+    virtual void DockChanged() {}
 
 protected:
     ~IMainTimers() = default;

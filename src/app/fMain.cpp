@@ -154,6 +154,7 @@ void TMainForm::BuildDesign() {
     OnDestroy = [this](TObject* s) { FormDestroy(s); };
     OnShow = [this](TObject* s) { FormShow(s); };
     OnClick = [this](TObject* s) { FormClick(s); };
+    OnFullScreenApp = [this](TObject*, bool inFront) { FullScreenAppChanged(inFront); };
 }
 
 std::string TMainForm::GeneralIniPath() { return AddBackslash(GetAppDir()) + "Cfg\\Skimbar.ini"; }
@@ -181,6 +182,7 @@ void TMainForm::FormCreate(TObject* Sender) {
 
     step(5);
     ScrollTimer->SetEnabled(true);
+    SetWatchFullScreen(true);
 
     step(6);
     TrayIcon = new TTrayIcon(this);
@@ -268,6 +270,7 @@ void TMainForm::FormCreate(TObject* Sender) {
 
     step(19);
     SetColor(SetupForm->BackColorqxPanel->Color());
+    SetDockTop(SetupForm->DockBarqxCheckBox->Checked());
 
     step(20);
     PollMailTimer->SetEnabled(true);
@@ -305,6 +308,8 @@ void TMainForm::EndSession() {
     } catch (...) {
         Application->HandleException(this);
     }
+    // The window outlives the session's end: its band goes back now.
+    SetDockTop(false);
     if (!FFormCreateRan) return;
     WriteGeneralSettings();
     if (SetupForm) SaveRemanentValues(SetupForm);
@@ -327,7 +332,13 @@ void TMainForm::FormDestroy(TObject* Sender) {
 
 void TMainForm::ShowBar() {
     TForm::Show();
+    // Not over a full-screen application, not even until the stay-on-top timer runs.
+    if (FullScreenApp()) ApplyZOrder();
     Application->Restore();
+}
+
+void TMainForm::DockChanged() {
+    if (SetupForm) SetDockTop(SetupForm->DockBarqxCheckBox->Checked());
 }
 
 void TMainForm::ShowActionExecute(TObject* Sender) {

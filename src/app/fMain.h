@@ -88,6 +88,9 @@ public:
     int NextItemLeft();
     void ScrollTimerTimer(TObject* Sender);
     void StayOnTopTimerTimer(TObject* Sender);
+    // A full-screen application came to the front (or went): the bar stops scrolling and
+    // leaves the top of the z-order until it goes.
+    void FullScreenAppChanged(bool inFront);
     void OpenMailProgram(TObject* Sender = nullptr);
     // Gives every item out of view its current place (the tick moves only those in view).
     void SyncItemPlaces();
@@ -120,6 +123,7 @@ public:
     TTimer* GetPollMailTimer() override { return PollMailTimer; }
     TTimer* GetStayOnTopTimer() override { return StayOnTopTimer; }
     void AccountChanged() override;
+    void DockChanged() override;
 
     // Components, in design order.
     TPopupMenu* PopupMenu = nullptr;
@@ -169,6 +173,8 @@ private:
     bool AddItem(const std::string& sender, const std::string& subject, int size, TDateTime date,
                  const std::string& id, TItemFlags flags);
     void ShowBar();
+    // Topmost as "Stay on top" says; at the bottom while a full-screen application is in front.
+    void ApplyZOrder();
     // The settings file of the General keys, Cfg\Skimbar.ini beside the executable.
     static std::string GeneralIniPath();
     // The strip's geometry: each item's place, width and alive flag, in the order of Items.

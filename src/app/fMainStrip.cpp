@@ -169,10 +169,10 @@ void TMainForm::ScrollTimerTimer(TObject* Sender) {
     } catch (...) {
         FStripMoving = false;
         FScrolled.clear();
-        ScrollTimer->SetEnabled(true);
+        ScrollTimer->SetEnabled(!FullScreenApp());
         throw;
     }
-    ScrollTimer->SetEnabled(true);
+    ScrollTimer->SetEnabled(!FullScreenApp());
     // Mails of a poll waiting for the strip get the time up to the next tick.
     FLastScrollTick = std::chrono::steady_clock::now();
     if (!FFeed.empty()) FeedSlice();
@@ -244,7 +244,23 @@ void TMainForm::SlowerActionExecute(TObject* Sender) {
 
 void TMainForm::StayOnTopTimerTimer(TObject* Sender) {
     StayOnTopTimer->SetEnabled(false);
-    SetTopMost(SetupForm && SetupForm->StayOnTopqxCheckBox->Checked());
+    ApplyZOrder();
+}
+
+void TMainForm::ApplyZOrder() {
+    if (FullScreenApp())
+        SetWindowPos(ui::HwndBottom, ui::SwpNoMove | ui::SwpNoSize | ui::SwpNoActivate);
+    else
+        SetTopMost(SetupForm && SetupForm->StayOnTopqxCheckBox->Checked());
+}
+
+void TMainForm::FullScreenAppChanged(bool inFront) {
+    // Paused here; the tick re-arms itself only while nothing full-screen is in front.
+    if (inFront)
+        ScrollTimer->SetEnabled(false);
+    else if (FFormCreateRan && !Application->Terminated())
+        ScrollTimer->SetEnabled(true);
+    if (Visible() && HandleAllocated()) ApplyZOrder();
 }
 
 void TMainForm::OpenMailProgram(TObject* Sender) {

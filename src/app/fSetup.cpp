@@ -134,7 +134,10 @@ void TSetupForm::BuildDesign() {
     AutoShowqxCheckBox->SetCaption("S&how on new mail");
     AutoStartqxCheckBox = Place<TqxCheckBox>(this, TabSheet1, "AutoStartqxCheckBox", labelLeft, 148, 220, 17);
     AutoStartqxCheckBox->SetCaption("A&utostart");
-    for (TqxCheckBox* box : {StayOnTopqxCheckBox, AutoShowqxCheckBox, AutoStartqxCheckBox}) {
+    // Beside the switches above, in the right column below the colours.
+    DockBarqxCheckBox = Place<TqxCheckBox>(this, TabSheet1, "DockBarqxCheckBox", rightLabel, 204, 220, 17);
+    DockBarqxCheckBox->SetCaption("Keep &windows below the bar");
+    for (TqxCheckBox* box : {StayOnTopqxCheckBox, AutoShowqxCheckBox, AutoStartqxCheckBox, DockBarqxCheckBox}) {
         box->SetChecked(true);
         box->SetRemanent(true);
     }
@@ -166,7 +169,7 @@ void TSetupForm::BuildDesign() {
     for (TWinControl* control : std::initializer_list<TWinControl*>{
              eMailqxComboBox, PasswordqxEdit, POP3qxComboBox, SecurityqxComboBox, FingerprintqxEdit,
              PollTimeqxEdit, qxUpDown1, AutoStartqxCheckBox,
-             StayOnTopqxCheckBox, AutoShowqxCheckBox, BitBtn1, BitBtn2, BackColorqxPanel, TextColorqxPanel})
+             StayOnTopqxCheckBox, AutoShowqxCheckBox, DockBarqxCheckBox, BitBtn1, BitBtn2, BackColorqxPanel, TextColorqxPanel})
         control->SetTabOrder(order++);
 
     ColorDialog = new TColorDialog(this);
@@ -288,6 +291,7 @@ void TSetupForm::BitBtn1Click(TObject* Sender) {
     // only when its interval really changes).
     if (FMainTimers) {
         FMainTimers->AccountChanged();
+        FMainTimers->DockChanged();
         if (TTimer* poll = FMainTimers->GetPollMailTimer()) poll->SetInterval(2000);
     }
     CheckAutoStart();

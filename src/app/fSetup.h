@@ -86,6 +86,7 @@ public:
     TqxCheckBox* AutoStartqxCheckBox = nullptr;
     TqxCheckBox* StayOnTopqxCheckBox = nullptr;
     TqxCheckBox* AutoShowqxCheckBox = nullptr;
+    TqxCheckBox* DockBarqxCheckBox = nullptr;  // keep maximised windows below the bar
     TBitBtn* BitBtn1 = nullptr;  // OK
     TBitBtn* BitBtn2 = nullptr;  // Cancel
     TqxLabel* qxLabel7 = nullptr;  // background colour

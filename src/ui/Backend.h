@@ -105,6 +105,17 @@ public:
 
     // Notification area (see ui/NotifyArea.h).
     virtual bool NotifyIcon(TNotifyIconAction action, const TNotifyIconData& data) = 0;
+
+    // Desktop toolbars. DockAppBar registers the form with the shell (once) and reserves a
+    // band as high as the form along the top of the primary monitor, then moves the form into
+    // the band the shell grants; false when the shell keeps no such bars. UndockAppBar gives
+    // the band back and ends the registration (nothing when not registered). The backend
+    // tells a registered form of the shell's changes through NotifyAppBarMoved and
+    // NotifyFullScreenApp.
+    virtual bool DockAppBar(TCustomForm& form) = 0;
+    virtual void UndockAppBar(TCustomForm& form) = 0;
+    // Whether a full-screen application (video, game, presentation) is in front now.
+    virtual bool FullScreenAppInFront() = 0;
 };
 
 // Where a native control's window lies: visible when it and every windowless container

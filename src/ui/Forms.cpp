@@ -74,11 +74,14 @@ TCustomForm::~TCustomForm() {
         if (Screen->FActiveForm == this) Screen->FActiveForm = nullptr;
     }
     if (Application && Application->MainForm() == this) Application->SetMainForm(nullptr);
+    delete FFullScreenPoll;
 }
 
 void TCustomForm::BeforeDestruction() {
     if (!FDestroyed) {
         FDestroyed = true;
+        ReleaseDock();
+        SetWatchFullScreen(false);
         if (FVisible) {
             FVisible = false;
             if (RawHandle()) Backend().UpdateWindow(*this, TUpdate::Visible);
@@ -157,9 +160,13 @@ void TCustomForm::VisibleChanged() {
     if (FVisible) {
         HandleNeeded();
         DoShow();
-        if (FVisible && RawHandle()) Backend().UpdateWindow(*this, TUpdate::Visible);
+        if (FVisible && RawHandle()) {
+            UpdateDock();  // in its band before it appears
+            Backend().UpdateWindow(*this, TUpdate::Visible);
+        }
     } else {
         if (RawHandle()) Backend().UpdateWindow(*this, TUpdate::Visible);
+        UpdateDock();
         DoHide();
     }
 }

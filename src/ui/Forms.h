@@ -93,8 +93,28 @@ public:
     void NotifyCloseRequest();
     void NotifyActivate(bool active);
 
+    // Docked at the top of the primary monitor as a desktop toolbar: while the form is shown
+    // it reserves its band there, so that maximised windows stay below it. Hidden, undocked
+    // or destroyed, it gives the space back.
+    bool DockTop() const { return FDockTop; }
+    void SetDockTop(bool dock);
+    // Whether the shell holds the band for the form now.
+    bool AppBarDocked() const { return FAppBarDocked; }
+    // Full-screen applications in front (a video, a game, a presentation), watched while set:
+    // a docked form hears the shell, any other asks every FullScreenPollMs.
+    // OnFullScreenApp hears each change.
+    void SetWatchFullScreen(bool watch);
+    bool FullScreenApp() const { return FFullScreenApp; }
+    std::function<void(TObject* Sender, bool inFront)> OnFullScreenApp;
+    static constexpr int FullScreenPollMs = 1000;
+    // Backend: the shell moved the desktop toolbars (another bar, the taskbar, the display).
+    void NotifyAppBarMoved();
+    // Backend: a full-screen application came to the front, or the last one went.
+    void NotifyFullScreenApp(bool inFront);
+
 protected:
     void VisibleChanged() override;
+    void BoundsChanged(const TRect& old) override;
     void TextChanged() override;
     void CreateHandle() override;
     void HandleCreated() override;
@@ -113,6 +133,15 @@ private:
     TWinControl* FActiveControl = nullptr;
     TMainMenu* FMenu = nullptr;
     TWindowState FPendingState = wsNormal;
+    bool FDockTop = false;
+    bool FAppBarDocked = false;
+    bool FDocking = false;
+    bool FFullScreenApp = false;
+    TTimer* FFullScreenPoll = nullptr;  // owned; runs while watching undocked
+    // Docks or undocks as DockTop and visibility say.
+    void UpdateDock();
+    void ReleaseDock();
+    void UpdateFullScreenPoll();
     TRect Insets() const;
     mutable TRect FInsets;
     mutable bool FInsetsValid = false;

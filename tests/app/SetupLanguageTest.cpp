@@ -53,7 +53,7 @@ protected:
     // Captions of one scope: the sheet's controls that can carry an accelerator.
     static std::vector<TControl*> SheetScope(TSetupForm& f) {
         return {f.qxLabel1, f.qxLabel2, f.qxLabel3, f.qxLabel4, f.AutoStartqxCheckBox, f.StayOnTopqxCheckBox,
-                f.AutoShowqxCheckBox, f.BitBtn1, f.BitBtn2};
+                f.AutoShowqxCheckBox, f.DockBarqxCheckBox, f.BitBtn1, f.BitBtn2};
     }
     // Every caption of the scope has an accelerator, none twice, none the tab's.
     std::vector<std::string> AcceleratorFaults(TSetupForm& f) {

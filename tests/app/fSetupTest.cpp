@@ -138,15 +138,15 @@ TEST_F(SetupFormTest, TabOrderAndRegistrationOrder) {
     const std::vector<TWinControl*> tabs = {
         form->eMailqxComboBox,     form->PasswordqxEdit,     form->POP3qxComboBox,      form->SecurityqxComboBox,
         form->FingerprintqxEdit,   form->PollTimeqxEdit,     form->qxUpDown1,           form->AutoStartqxCheckBox,
-        form->StayOnTopqxCheckBox, form->AutoShowqxCheckBox, form->BitBtn1,             form->BitBtn2,
-        form->BackColorqxPanel,    form->TextColorqxPanel};
+        form->StayOnTopqxCheckBox, form->AutoShowqxCheckBox, form->DockBarqxCheckBox,   form->BitBtn1,
+        form->BitBtn2,             form->BackColorqxPanel,   form->TextColorqxPanel};
     EXPECT_EQ(form->TabSheet1->TabList(), tabs);
     for (std::size_t i = 0; i < tabs.size(); ++i) EXPECT_EQ(tabs[i]->TabOrder(), static_cast<int>(i));
     // The remembering controls load in design order, the poll-time edit not at all.
     const std::vector<TWinControl*> remembered = {
         form->eMailqxComboBox,     form->PasswordqxEdit,     form->POP3qxComboBox,     form->qxUpDown1,
-        form->StayOnTopqxCheckBox, form->AutoShowqxCheckBox, form->AutoStartqxCheckBox, form->SecurityqxComboBox,
-        form->FingerprintqxEdit};
+        form->StayOnTopqxCheckBox, form->AutoShowqxCheckBox, form->AutoStartqxCheckBox, form->DockBarqxCheckBox,
+        form->SecurityqxComboBox,  form->FingerprintqxEdit};
     EXPECT_EQ(RemanentControls(), remembered);
 }
 

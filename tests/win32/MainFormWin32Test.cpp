@@ -1,6 +1,7 @@
 // The bar with real windows: its place, size and topmost state, the tray menu, a click that
 // starts the registered mail program, and showing it while another program has the focus.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -94,6 +95,25 @@ TEST_F(MainFormWin32, TheBarLiesAcrossTheTopAndGoesTopmostAfterShowing) {
     Form->HideAction->Execute();
     Form->ShowAction->Execute();
     EXPECT_TRUE(Pump([&] { return !TopMost(); }, 3000));
+}
+
+// The shell's notice to its bars while a full-screen window is in front, and when it went.
+TEST_F(MainFormWin32, AFullScreenApplicationSendsTheBarBelowAndPausesTheTicker) {
+    Start(true);
+    Form->ShowAction->Execute();
+    ASSERT_TRUE(Pump([&] { return TopMost(); }, 3000));
+    ASSERT_TRUE(Form->AppBarDocked());
+    // Sent as the shell sends it: Wine's shell does not tell its bars of full-screen windows.
+    constexpr UINT kAppBarMsg = WM_APP + 0x3E;
+    SendMessageW(Bar(), kAppBarMsg, ABN_FULLSCREENAPP, TRUE);
+    EXPECT_FALSE(TopMost());
+    EXPECT_FALSE(Form->ScrollTimer->Enabled());
+    const int left = Form->Items.front()->Left();
+    Pump([] { return false; }, 300);
+    EXPECT_EQ(Form->Items.front()->Left(), left);
+    SendMessageW(Bar(), kAppBarMsg, ABN_FULLSCREENAPP, FALSE);
+    EXPECT_TRUE(TopMost());
+    EXPECT_TRUE(Pump([&] { return Form->Items.front()->Left() < left; }, 2000));
 }
 
 TEST_F(MainFormWin32, ShowingTheBarLeavesTheFocusWithTheUsersWindow) {

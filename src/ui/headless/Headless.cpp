@@ -162,6 +162,9 @@ void THeadless::DestroyNative(TWinControl& control) {
     }
     for (auto it = natives.rbegin(); it != natives.rend(); ++it) {
         TWinControl* n = *it;
+        // The shell forgets a bar whose window is gone.
+        if (auto* form = dynamic_cast<TCustomForm*>(n); form && FAppBars.erase(form))
+            FAppBarCalls.push_back({TAppBarCall::Undock, form, {}});
         FWindows.erase(n->RawHandle());
         if (FFocused == n) FFocused = nullptr;
         n->NotifyHandleDestroyed();
@@ -610,6 +613,48 @@ void THeadless::RecreateNotifyArea() {
     FNotifyIcons.clear();
     FNotifyAvailable = true;
     BroadcastMsg(RegisterMsg(TaskbarCreatedMessageName), 0, 0);
+}
+
+// ---- desktop toolbars ---------------------------------------------------------------
+
+bool THeadless::DockAppBar(TCustomForm& form) {
+    CheckUiThread("DockAppBar");
+    if (!Find(form.RawHandle())) return false;
+    // As the shell does: the band spans the primary monitor below the bars already there.
+    const TRect band{FScreen.Left, FScreen.Top + FTopReserved, FScreen.Right, FScreen.Top + FTopReserved + form.Height()};
+    FAppBars[&form] = band;
+    FAppBarCalls.push_back({TAppBarCall::Dock, &form, band});
+    form.SetBounds(band.Left, band.Top, band.Width(), band.Height());
+    return true;
+}
+
+void THeadless::UndockAppBar(TCustomForm& form) {
+    CheckUiThread("UndockAppBar");
+    if (FAppBars.erase(&form)) FAppBarCalls.push_back({TAppBarCall::Undock, &form, {}});
+}
+
+const TRect* THeadless::AppBarBand(const TCustomForm& form) const {
+    auto it = FAppBars.find(&form);
+    return it == FAppBars.end() ? nullptr : &it->second;
+}
+
+void THeadless::ShellMovedAppBars() {
+    std::vector<const TCustomForm*> forms;
+    for (const auto& [form, band] : FAppBars) forms.push_back(form);
+    for (const TCustomForm* form : forms) {
+        auto* f = const_cast<TCustomForm*>(form);
+        if (FAppBars.count(form)) SafeCall(f, [&] { f->NotifyAppBarMoved(); });
+    }
+}
+
+void THeadless::SetFullScreenApp(bool inFront) {
+    FFullScreen = inFront;
+    std::vector<const TCustomForm*> forms;
+    for (const auto& [form, band] : FAppBars) forms.push_back(form);
+    for (const TCustomForm* form : forms) {
+        auto* f = const_cast<TCustomForm*>(form);
+        if (FAppBars.count(form)) SafeCall(f, [&] { f->NotifyFullScreenApp(inFront); });
+    }
 }
 
 // ---- scripted answers ---------------------------------------------------------------

@@ -72,6 +72,12 @@ struct TWindowPosCall {
     unsigned Flags;
 };
 
+struct TAppBarCall {
+    enum Kind { Dock, Undock } What;
+    TCustomForm* Form;
+    TRect Band;  // what a dock reserved; empty for an undock
+};
+
 // A window, timer or icon call from a thread other than the user-interface thread.
 class TWrongThread : public std::logic_error {
 public:
@@ -168,6 +174,19 @@ public:
     // the next Flush or advance).
     void RecreateNotifyArea();
 
+    // ---- desktop toolbars ----
+    // Every dock and undock that reached the shell, in order.
+    const std::vector<TAppBarCall>& AppBarCalls() const { return FAppBarCalls; }
+    // The band a registered form reserves now; null when it is not registered.
+    const TRect* AppBarBand(const TCustomForm& form) const;
+    // Other programs' bars along the top of the screen: a band is granted below them.
+    void SetTopReserved(int pixels) { FTopReserved = pixels; }
+    // The shell moved the bars (another bar, the display): each registered form hears it.
+    void ShellMovedAppBars();
+    // A full-screen application comes to the front or goes: FullScreenAppInFront answers it
+    // from now on, and registered forms hear it at once.
+    void SetFullScreenApp(bool inFront);
+
     // ---- environment ----
     void SetScreenSize(int width, int height) { FScreen = {0, 0, width, height}; }
     void SetCursorPos(TPoint p) { FCursorPos = p; }
@@ -223,6 +242,9 @@ public:
     THandle CreateIcon(const TImageData& image) override;
     void DestroyIcon(THandle icon) override;
     bool NotifyIcon(TNotifyIconAction action, const TNotifyIconData& data) override;
+    bool DockAppBar(TCustomForm& form) override;
+    void UndockAppBar(TCustomForm& form) override;
+    bool FullScreenAppInFront() override { return FFullScreen; }
 
 private:
     // Throws TWrongThread off the thread that created the backend.
@@ -291,6 +313,10 @@ private:
     std::vector<TNotifyIconCall> FNotifyCalls;
     std::vector<TNotifyIconData> FNotifyIcons;
     bool FNotifyAvailable = true;
+    std::vector<TAppBarCall> FAppBarCalls;
+    std::map<const TCustomForm*, TRect> FAppBars;
+    int FTopReserved = 0;
+    bool FFullScreen = false;
     std::thread::id FUiThread = std::this_thread::get_id();
     std::mutex FWakeLock;
     std::condition_variable FWakeCv;

@@ -25,6 +25,8 @@ inline const wchar_t* const kHostClass = L"SkimbarHost";
 inline const wchar_t* const kUtilClass = L"SkimbarUtil";
 // Posted to the utility window when another thread queued work for the application.
 inline constexpr UINT kWakeMsg = WM_APP + 0x3F;
+// The shell's notices to a form docked as a desktop toolbar.
+inline constexpr UINT kAppBarMsg = WM_APP + 0x3E;
 constexpr UINT_PTR kSubclassId = 1;
 
 class TWin32Backend;
@@ -104,6 +106,15 @@ public:
     THandle CreateIcon(const TImageData& image) override;
     void DestroyIcon(THandle icon) override { ::DestroyIcon(reinterpret_cast<HICON>(icon)); }
     bool NotifyIcon(TNotifyIconAction action, const TNotifyIconData& data) override;
+
+    // ---- desktop toolbars (Win32AppBar.cpp) ----
+    bool DockAppBar(TCustomForm& form) override;
+    void UndockAppBar(TCustomForm& form) override;
+    bool FullScreenAppInFront() override;
+    // The shell's notices to a docked form, and what the shell must hear of it; true when
+    // answered.
+    bool AppBarMessage(TWinControl* c, HWND h, UINT msg, WPARAM w, LPARAM l, LRESULT& result);
+    std::set<HWND> FAppBars;
 
     // ---- window procedures (Win32Windows.cpp) ----
     static LRESULT CALLBACK OwnProc(HWND h, UINT msg, WPARAM w, LPARAM l);

@@ -178,6 +178,7 @@ LRESULT CALLBACK TWin32Backend::OwnProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     }
     if (!c) return DefWindowProcW(h, msg, w, l);
     LRESULT r = 0;
+    if (self->AppBarMessage(c, h, msg, w, l, r)) return r;
     if (self->Common(c, h, msg, w, l, r)) return r;
     if (msg != WM_NCDESTROY && (self->HostMessage(c, h, msg, w, l, r) ||
                                 NativeClass(c->NativeKind()).Message(*self, *c, h, msg, w, l, r)))
