@@ -58,6 +58,17 @@ public:
                 return true;
             case WM_ACTIVATE: f.NotifyActivate(LOWORD(w) != WA_INACTIVE); return false;
             case WM_WINDOWPOSCHANGED: PositionChanged(b, f, h, reinterpret_cast<const WINDOWPOS*>(l)); return false;
+            case WM_DISPLAYCHANGE: b.DisplayChanged(); return false;
+            case WM_DPICHANGED: {
+                // The system suggests where the window goes at the new DPI; the form's 96-DPI
+                // bounds follow through WM_WINDOWPOSCHANGED.
+                b.ApplyDpi(h, HIWORD(w));
+                auto* to = reinterpret_cast<const RECT*>(l);
+                ::SetWindowPos(h, nullptr, to->left, to->top, to->right - to->left, to->bottom - to->top,
+                               SWP_NOZORDER | SWP_NOACTIVATE);
+                r = 0;
+                return true;
+            }
             default: return false;
         }
     }
@@ -66,11 +77,12 @@ private:
     // The user or the system moved the window: the form's bounds follow.
     static void PositionChanged(TWin32Backend& b, TCustomForm& f, HWND h, const WINDOWPOS* wp) {
         if ((wp->flags & SWP_NOSIZE) && (wp->flags & SWP_NOMOVE)) return;
-        RECT r;
-        GetWindowRect(h, &r);
-        if (TRect{r.left, r.top, r.right, r.bottom} == f.BoundsRect()) return;
+        RECT d;
+        GetWindowRect(h, &d);
+        TRect r = b.ScaleOf(h).Log(d);
+        if (r == f.BoundsRect()) return;
         b.FSyncingBounds = true;
-        Notify(&f, [&] { f.SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top); });
+        Notify(&f, [&] { f.SetBounds(r.Left, r.Top, r.Width(), r.Height()); });
         b.FSyncingBounds = false;
     }
 };
