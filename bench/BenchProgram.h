@@ -49,7 +49,10 @@ inline double WallSeconds() {
 class TBenchProgram {
 public:
     // server "host:port"; an empty one gives an account whose polls do nothing.
-    TBenchProgram(const std::string& server, const std::string& user, const std::string& password) {
+    // The backend is the headless one unless given (ui::CreateDefaultBackend() for the build's own).
+    // extraSettings: more sections for the settings file ("[Security]\r\nMode=tls\r\n").
+    TBenchProgram(const std::string& server, const std::string& user, const std::string& password,
+                  std::unique_ptr<ui::TBackend> backend = nullptr, const std::string& extraSettings = std::string()) {
         static int counter = 0;
         FRoot = std::filesystem::temp_directory_path() /
                 ("skimbar-bench-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
@@ -60,7 +63,8 @@ public:
             std::ofstream ini(FRoot / "Cfg" / "Skimbar.ini", std::ios::binary);
             ini << "[String]\r\nSetupForm.eMailqxComboBox=" << user << "\r\nSetupForm.PasswordqxEdit="
                 << password << "\r\nSetupForm.POP3qxComboBox=" << server
-                << "\r\n[Boolean]\r\nSetupForm.AutoStartqxCheckBox=0\r\n";
+                << "\r\n[Boolean]\r\nSetupForm.AutoStartqxCheckBox=0\r\n"
+                << extraSettings;
         }
         platform::SetExePathForTests((FRoot / "Skimbar.exe").string());
         // The autostart entry goes to a registry of the folder, not the user's.
@@ -68,7 +72,7 @@ public:
         platform::SetCommandLineForTests("Skimbar.exe");
         platform::SetLocaleForTests(9, "hh:nn");
         // As the entry does it, without the message loop.
-        ui::StartUp(std::make_unique<ui::headless::THeadless>());
+        ui::StartUp(backend ? std::move(backend) : std::make_unique<ui::headless::THeadless>());
         InitializeQxGeneral();
         RegisterTrayIconStrings();
         RegisterMailPanelStrings();
@@ -91,6 +95,14 @@ public:
         std::filesystem::remove_all(FRoot, ec);
     }
     TMainForm& Form() { return *MainForm; }
+    // Starts a poll as the timer does and runs the message loop until it has ended (at most
+    // maxSeconds). Returns the wall time it took.
+    double RunPoll(double maxSeconds = 600) {
+        const double start = WallSeconds();
+        MainForm->PollMailTimerTimer(MainForm->PollMailTimer);
+        while (MainForm->PollRunning() && WallSeconds() - start < maxSeconds) Application->HandleMessage();
+        return WallSeconds() - start;
+    }
 
 private:
     std::filesystem::path FRoot;

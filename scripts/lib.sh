@@ -214,7 +214,7 @@ gtest_counts() {
 # of this machine (127.0.0.1 or localhost, with or without a port) is moved to PORT, since the
 # demo server gets a new port at every start. Prints what it did.
 demo_settings() {
-  local ini=$1 user=$2 pass=$3 port=$4
+  local ini=$1 user=$2 pass=$3 port=$4 fingerprint=${5:-}
   if [ ! -f "$ini" ]; then
     mkdir -p "$(dirname "$ini")" || return 1
     printf '%s\r\n' \
@@ -226,11 +226,23 @@ demo_settings() {
       'SetupForm.qxUpDown1=2' \
       '[Boolean]' \
       'SetupForm.AutoStartqxCheckBox=0' >"$ini" || return 1
+    [ -n "$fingerprint" ] && { demo_security "$ini" "$fingerprint" || return 1; }
     echo "wrote $ini for $user"
   elif grep -qaiE '^SetupForm\.POP3qxComboBox=(127\.0\.0\.1|localhost)(:[0-9]*)?[[:space:]]*$' "$ini"; then
     sed -i -E "s/^(SetupForm\\.POP3qxComboBox=)(127\\.0\\.0\\.1|localhost)(:[0-9]*)?[[:space:]]*\$/\\1127.0.0.1:$port\\r/I" "$ini" || return 1
+    # The demo server makes a new certificate at every start: the pinned one follows it.
+    [ -n "$fingerprint" ] && { demo_security "$ini" "$fingerprint" || return 1; }
     echo "kept $ini; its server is now 127.0.0.1:$port"
   else
     echo "kept $ini"
   fi
+}
+
+# Replaces the [Security] section of a settings file: STARTTLS with the certificate pinned.
+demo_security() {
+  local ini=$1 fingerprint=$2
+  awk 'BEGIN { skip = 0 }
+       /^\[/ { skip = ($0 ~ /^\[Security\][[:space:]]*$/) }
+       !skip { print }' "$ini" >"$ini.new" || return 1
+  printf '%s\r\n' '[Security]' 'Mode=starttls' "Fingerprint=$fingerprint" >>"$ini.new" && mv -f "$ini.new" "$ini"
 }

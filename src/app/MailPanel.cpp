@@ -50,6 +50,14 @@ const TFont& ItemFont(bool courierNew) {
     return courierNew ? courierNewFont : courier;
 }
 
+// The text as shown (control characters as blanks), cut to its first kept characters and
+// "..." when it has more than whole. Cut first: a sender may be a header line of a megabyte.
+std::string Shortened(std::string_view text, int whole, int kept) {
+    const std::string head = shown::Blanked(shown::FirstChars(text, static_cast<std::size_t>(whole) + 1));
+    if (shown::CharCount(head) <= static_cast<std::size_t>(whole)) return head;
+    return shown::FirstChars(head, static_cast<std::size_t>(kept)) + "...";
+}
+
 }  // namespace
 
 void RegisterMailPanelStrings() {
@@ -81,14 +89,11 @@ TMailPanel::TMailPanel(TComponent* owner)
 TMailPanel::~TMailPanel() { delete FIcon; }
 
 std::string TMailPanel::SenderLine(const std::string& sender) {
-    return KeyedText(kFrom) + " " + shown::Blanked(sender);
+    return KeyedText(kFrom) + " " + Shortened(sender, SenderWhole, SenderKept);
 }
 
 std::string TMailPanel::SubjectLine(const std::string& subject) {
-    std::string s = shown::Blanked(subject);
-    std::string line = KeyedText(kSubject) + " ";
-    if (shown::CharCount(s) <= static_cast<std::size_t>(SubjectWhole)) return line + s;
-    return line + shown::FirstChars(s, SubjectKept) + "...";
+    return KeyedText(kSubject) + " " + Shortened(subject, SubjectWhole, SubjectKept);
 }
 
 std::string TMailPanel::SizeText(int bytes) {

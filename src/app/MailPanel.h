@@ -35,6 +35,10 @@ public:
     static constexpr int WidthExtra = 34;      // icon column 24 + spacing 10
     static constexpr int SubjectWhole = 30;    // longer subjects are cut ...
     static constexpr int SubjectKept = 27;     // ... to this many characters and "..."
+    // A sender line may be a whole header line: longer ones are cut as subjects are, late
+    // enough to keep ordinary addresses whole.
+    static constexpr int SenderWhole = 64;
+    static constexpr int SenderKept = 61;
 
     explicit TMailPanel(TComponent* owner);
     ~TMailPanel() override;
@@ -57,7 +61,8 @@ public:
     TLabel* SizeLabel() const { return FSizeLabel; }
     TImage* IconImage() const { return FIconImage; }
 
-    // Sender line: "From:" + " " + s (control characters shown as blanks).
+    // Sender line: "From:" + " " + s (control characters shown as blanks); a sender of more
+    // than 64 characters shows its first 61 and "...".
     void SetSender(const std::string& s);
     // Subject line: "Subj:" + " " + s; a subject of more than 30 characters shows its first
     // 27 and "...".

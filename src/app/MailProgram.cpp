@@ -1,7 +1,10 @@
 #include "app/MailProgram.h"
 
+#include <vector>
+
 #include "core/Exception.h"
 #include "core/Text.h"
+#include "platform/Files.h"
 #include "platform/Process.h"
 #include "platform/Registry.h"
 
@@ -9,69 +12,93 @@ using namespace text;
 
 namespace {
 constexpr std::size_t kExpandBuffer = 1024;
+constexpr const char* MailClientsKey = "Software\\Clients\\Mail";
+constexpr const char* MailtoCommandKey = "Software\\Classes\\mailto\\shell\\open\\command";
 
-// The default value of a key, expanded; "" when the key or value is missing or too long.
-std::string ReadCommand(platform::RootKey root, const std::string& path) {
+// The default value of a key, or "" when the key or value is missing or not text.
+std::string ReadDefault(platform::RootKey root, const std::string& path) {
     platform::TRegistry reg(root);
     if (!reg.OpenKeyReadOnly(path)) return std::string();
-    std::string value;
     try {
-        value = reg.ReadString("");
+        return reg.ReadString("");
     } catch (const Exception&) {
         return std::string();
     }
-    std::string expanded = platform::ExpandEnvironmentStrings(value);
-    if (expanded.size() >= kExpandBuffer) return std::string();
+}
+
+// A registered command, expanded; "" when missing or too long.
+std::string ReadCommand(platform::RootKey root, const std::string& path) {
+    std::string expanded = platform::ExpandEnvironmentStrings(ReadDefault(root, path));
+    if (expanded.size() >= kExpandBuffer || Trim(expanded).empty()) return std::string();
     return expanded;
 }
 
-std::string DefaultClientCommand() {
-    for (platform::RootKey root : {platform::RootKey::CurrentUser, platform::RootKey::LocalMachine}) {
-        platform::TRegistry reg(root);
-        if (!reg.OpenKeyReadOnly("Software\\Clients\\Mail")) continue;
-        std::string client;
-        try {
-            client = Trim(reg.ReadString(""));
-        } catch (const Exception&) {
-            continue;
-        }
-        if (client.empty() || client.find('\\') != std::string::npos) continue;
-        std::string command = ReadCommand(root, "Software\\Clients\\Mail\\" + client + "\\shell\\open\\command");
-        if (!Trim(command).empty()) return QuoteProgramPath(command);
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool EndsWithExe(const std::string& path) { return path.size() >= 4 && SameText(path.substr(path.size() - 4), ".exe"); }
+
+std::string ClientCommand() {
+    using platform::RootKey;
+    std::vector<std::string> names;
+    for (RootKey root : {RootKey::CurrentUser, RootKey::LocalMachine}) {
+        const std::string name = Trim(ReadDefault(root, MailClientsKey));
+        if (name.empty() || name.find('\\') != std::string::npos) continue;
+        if (names.empty() || !SameText(names.front(), name)) names.push_back(name);
     }
+    // A client the user chose is usually registered for the whole machine.
+    for (const std::string& name : names)
+        for (RootKey root : {RootKey::CurrentUser, RootKey::LocalMachine}) {
+            std::string command =
+                ReadCommand(root, std::string(MailClientsKey) + "\\" + name + "\\shell\\open\\command");
+            if (!command.empty()) return command;
+        }
     return std::string();
 }
 }  // namespace
 
-std::string CommandBeforeArguments(const std::string& expanded) {
-    std::string out;
-    for (char c : expanded) {
-        if (c == '/' || c == '%') break;
-        if (c != '"') out += c;
+std::string RegisteredCommandLine(const std::string& command, const std::string& argument,
+                                  const std::function<bool(const std::string&)>& fileExists) {
+    std::size_t i = 0;
+    while (i < command.size() && IsBlank(command[i])) ++i;
+    std::string program;
+    std::size_t rest = command.size();
+    if (i < command.size() && command[i] == '"') {
+        const std::size_t close = command.find('"', i + 1);
+        program = command.substr(i + 1, close == std::string::npos ? std::string::npos : close - i - 1);
+        rest = close == std::string::npos ? command.size() : close + 1;
+    } else {
+        // Unquoted, the path may hold blanks: as Windows does, the first prefix ending at a
+        // blank that names a program wins.
+        std::vector<std::size_t> ends;
+        for (std::size_t j = i; j <= command.size(); ++j)
+            if (j == command.size() || IsBlank(command[j])) ends.push_back(j);
+        auto pick = [&](auto&& fits) {
+            for (std::size_t end : ends)
+                if (end > i && fits(command.substr(i, end - i))) {
+                    program = command.substr(i, end - i);
+                    rest = end;
+                    return true;
+                }
+            return false;
+        };
+        if (!pick([&](const std::string& p) { return fileExists(p) || (!EndsWithExe(p) && fileExists(p + ".exe")); }) &&
+            !pick([](const std::string& p) { return EndsWithExe(p); }))
+            pick([](const std::string&) { return true; });
     }
-    return out;
-}
-
-std::string QuoteProgramPath(const std::string& command) {
-    std::string text = Trim(command);
-    if (text.empty()) return text;
-    if (text.front() == '"') {
-        const std::size_t close = text.find('"', 1);
-        if (close == std::string::npos) return text + "\"";
-        return text.substr(0, close + 1);
-    }
-    std::size_t end = AsciiLower(text).find(".exe");
-    if (end != std::string::npos)
-        end += 4;
-    else
-        end = text.find(' ');
-    if (end == std::string::npos) end = text.size();
-    return "\"" + text.substr(0, end) + "\"";
+    program = Trim(program);
+    if (program.empty()) return std::string();
+    std::string arguments = command.substr(rest);
+    arguments = StringReplaceAll(arguments, "%1", argument);
+    arguments = StringReplaceAll(arguments, "%L", argument);
+    arguments = StringReplaceAll(arguments, "%l", argument);
+    arguments = TrimRight(arguments);
+    return "\"" + program + "\"" + arguments;
 }
 
 std::string MailProgramCommand() {
-    std::string command = DefaultClientCommand();
-    if (!command.empty()) return command;
-    std::string expanded = ReadCommand(platform::RootKey::LocalMachine, "Software\\Classes\\mailto\\shell\\open\\command");
-    return QuoteProgramPath(CommandBeforeArguments(expanded));
+    const auto exists = [](const std::string& path) { return platform::FileExists(path); };
+    std::string command = ClientCommand();
+    if (!command.empty()) return RegisteredCommandLine(command, "", exists);
+    command = ReadCommand(platform::RootKey::LocalMachine, MailtoCommandKey);
+    return command.empty() ? std::string() : RegisteredCommandLine(command, "mailto:", exists);
 }

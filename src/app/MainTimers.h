@@ -7,6 +7,8 @@ class IMainTimers {
 public:
     virtual TTimer* GetPollMailTimer() = 0;
     virtual TTimer* GetStayOnTopTimer() = 0;
+    // OK with a new account: a poll under way is given up (the next one uses the new account).
+    virtual void AccountChanged() {}
 
 protected:
     ~IMainTimers() = default;

@@ -20,6 +20,7 @@ using text::StringReplaceAll;
 #include "support/qxEdit.h"
 #include "support/qxGeneral.h"
 #include "support/qxPanel.h"
+#include "support/qxRemanent.h"
 #include "ui/ActnList.h"
 #include "ui/Backend.h"
 #include "ui/ExtCtrls.h"
@@ -87,10 +88,13 @@ TMainForm::TMainForm(TComponent* owner) : TForm(owner) {
     BeginReading();
     BuildDesign();
     EndDesign();
+    if (Application) Application->OnEndSession = [this](TObject*) { EndSession(); };
 }
 
 TMainForm::~TMainForm() {
+    if (FPoll) ReleasePoll(1000);
     if (MainForm == this) MainForm = nullptr;
+    if (Application) Application->OnEndSession = nullptr;
 }
 
 void TMainForm::BuildDesign() {
@@ -100,6 +104,7 @@ void TMainForm::BuildDesign() {
     SetClientWidth(688);
     SetClientHeight(38);
     SetCursor(crHandPoint);
+    SetHint("Click to open your standard mail program");
     SetShowHint(true);
     // The bar shows itself unasked; it must never take the focus from the user's program.
     SetActivateOnShow(false);
@@ -114,6 +119,8 @@ void TMainForm::BuildDesign() {
     qxApplicationEvents1->SetName("qxApplicationEvents1");
     qxApplicationEvents1->SetShowExceptionBox(false);
     qxApplicationEvents1->SetStartOnce(true);
+    // A second start shows the bar as Show does, with the "no new mails" item when it is empty.
+    qxApplicationEvents1->OnWakeUp = [this](TObject* s) { ShowActionExecute(s); };
     PollMailTimer = MakeTimer(this, "PollMailTimer", FirstPollDelay, &TMainForm::PollMailTimerTimer);
     StayOnTopTimer = MakeTimer(this, "StayOnTopTimer", StayOnTopDelay, &TMainForm::StayOnTopTimerTimer);
     IdPOP3 = new TIdPOP3(this);
@@ -244,6 +251,14 @@ void TMainForm::FormCreate(TObject* Sender) {
         if (combo->ItemIndex() < 0 && combo->Items().Count() > 0) combo->SetItemIndex(0);
 
     step(17);
+    // The stored colours before the dialog of the first start can show them: what the user
+    // picks there is kept, not read over afterwards.
+    {
+        TIniFile ini(GeneralIniPath());
+        SetupForm->BackColorqxPanel->SetColor(ini.ReadInteger("General", "BackColor", 0));
+        SetupForm->TextColorqxPanel->SetColor(ini.ReadInteger("General", "TextColor", 65280));
+        FColorsRead = true;
+    }
     if (SetupForm->PasswordqxEdit->Text().empty()) SetupForm->ShowModal();
 
     step(18);
@@ -252,8 +267,7 @@ void TMainForm::FormCreate(TObject* Sender) {
         OkFlag = ini.ReadBool("General", "OK", false);
         int speed = ini.ReadInteger("General", "ScrollSpeed", DefaultScrollSpeed);
         ScrollTimer->SetInterval(speed < MinScrollSpeed ? DefaultScrollSpeed : speed);
-        SetupForm->BackColorqxPanel->SetColor(ini.ReadInteger("General", "BackColor", 0));
-        SetupForm->TextColorqxPanel->SetColor(ini.ReadInteger("General", "TextColor", 65280));
+        FSpeedRead = true;
     }
 
     step(19);
@@ -272,18 +286,38 @@ void TMainForm::FormCreate(TObject* Sender) {
 
 void TMainForm::FormShow(TObject* Sender) { StayOnTopTimer->SetEnabled(true); }
 
-void TMainForm::FormDestroy(TObject* Sender) {
-    if (!FFormCreateRan) return;
-    {
-        TIniFile ini(GeneralIniPath());
-        ini.WriteString("General", "ActiveLanguage", ActiveLanguage);
+void TMainForm::WriteGeneralSettings() {
+    // Only what this run read or chose: a start-up that failed part-way leaves the stored
+    // speed, colours and language as they were.
+    TIniFile ini(GeneralIniPath());
+    if (!ActiveLanguage.empty()) ini.WriteString("General", "ActiveLanguage", ActiveLanguage);
+    if (FSpeedRead) {
         ini.WriteBool("General", "OK", OkFlag);
         ini.WriteInteger("General", "ScrollSpeed", ScrollTimer->Interval());
-        if (SetupForm) {
-            ini.WriteInteger("General", "BackColor", SetupForm->BackColorqxPanel->Color());
-            ini.WriteInteger("General", "TextColor", SetupForm->TextColorqxPanel->Color());
-        }
     }
+    if (FColorsRead && SetupForm) {
+        ini.WriteInteger("General", "BackColor", SetupForm->BackColorqxPanel->Color());
+        ini.WriteInteger("General", "TextColor", SetupForm->TextColorqxPanel->Color());
+    }
+}
+
+void TMainForm::EndSession() {
+    // Windows ends the process as soon as the session-end message returns: everything Quit
+    // and the destruction of the windows would write is written now.
+    try {
+        QuitActionExecute(this);
+    } catch (...) {
+        Application->HandleException(this);
+    }
+    if (!FFormCreateRan) return;
+    WriteGeneralSettings();
+    if (SetupForm) SaveRemanentValues(SetupForm);
+}
+
+void TMainForm::FormDestroy(TObject* Sender) {
+    if (FPoll) ReleasePoll(1000);  // before the items and the setup dialog go
+    if (!FFormCreateRan) return;
+    WriteGeneralSettings();
     std::vector<TMailPanel*> items;
     items.swap(Items);
     ForgetStrip();
@@ -312,6 +346,8 @@ void TMainForm::SetupActionExecute(TObject* Sender) {
 }
 
 void TMainForm::QuitActionExecute(TObject* Sender) {
+    // A poll under way ends with its socket; the program does not wait for its server.
+    CancelPoll(1000);
     PollMailTimer->SetEnabled(false);
     StayOnTopTimer->SetEnabled(false);
     ScrollTimer->SetEnabled(false);

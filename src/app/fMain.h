@@ -1,13 +1,17 @@
 #pragma once
 // The ticker bar: the program's main window. Its start-up and shutdown live in fMain.cpp, the
 // strip of ticker items in fMainStrip.cpp, the mail poll cycle in fMainPoll.cpp.
+#include <deque>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
+#include <thread>
 #include <unordered_set>
 #include <vector>
 
 #include "app/KnownIds.h"
+#include "app/MailPoll.h"
 #include "app/MainTimers.h"
 #include "core/DateTime.h"
 #include "ui/Forms.h"
@@ -64,6 +68,8 @@ public:
     void HideActionExecute(TObject* Sender);
     void SetupActionExecute(TObject* Sender);
     void QuitActionExecute(TObject* Sender);
+    // The Windows session ends: Quit, and what the program writes at its end written at once.
+    void EndSession();
     void FasterActionExecute(TObject* Sender);
     void SlowerActionExecute(TObject* Sender);
     void LanguageItemClick(TObject* Sender);
@@ -79,13 +85,29 @@ public:
     // Gives every item out of view its current place (the tick moves only those in view).
     void SyncItemPlaces();
 
-    // The poll cycle.
+    // The poll cycle. The timer starts a poll on a worker thread (a tick while one runs is
+    // skipped); its mails reach the strip in slices between scroll ticks, and its end re-arms
+    // the timer.
     void PollMailTimerTimer(TObject* Sender);
     void SetTrayIcon(bool active);
+    // A poll is under way (its worker runs or its mails still wait for the strip).
+    bool PollRunning() const { return FPoll != nullptr; }
+    // Ends the running poll: the socket is shut down and nothing more of it is shown or
+    // kept. Waits up to waitMs for the worker to end (it is left to end alone after that).
+    // False when none ran.
+    bool CancelPoll(int waitMs = 0);
+    // The message of the last connection failure ("" after a poll that connected).
+    const std::string& LastConnectError() const { return FLastConnectError; }
+    // Longest a slice of mails may hold the message loop, and the pause between slices.
+    static constexpr int FeedSliceMs = 8;
+    static constexpr int FeedPauseMs = 10;
+    // Pace of the tray animation while a poll runs.
+    static constexpr int TrayFrameMs = 250;
 
     // IMainTimers, for the setup dialog.
     TTimer* GetPollMailTimer() override { return PollMailTimer; }
     TTimer* GetStayOnTopTimer() override { return StayOnTopTimer; }
+    void AccountChanged() override;
 
     // Components, in design order.
     TPopupMenu* PopupMenu = nullptr;
@@ -123,22 +145,27 @@ public:
     int TrayFrame = 0;
     int LastCount = 0;
     std::string LastFirstId;
+    // Count, first and last mail at the last complete fetch (LastCount and LastFirstId mirror it).
+    TMailboxMark LastMark;
 
     // Whether FormCreate has started (FormDestroy of a window that never got there does nothing).
     bool FormCreateRan() const { return FFormCreateRan; }
     // Tests: called before each step of FormCreate with its number (23 after the last).
     static std::function<void(TMainForm& form, int step)> CreateStepHookForTests;
+    // Tests: called with a polled mail's id before its item is added.
+    static std::function<void(const std::string& id)> AddItemHookForTests;
 
 private:
     void BuildDesign();
     void ShowBar();
     // The settings file of the General keys, Cfg\Skimbar.ini beside the executable.
     static std::string GeneralIniPath();
-    // The strip's own copy of each item's place, width and alive flag, in the order of Items:
-    // a tick walks this small array instead of thousands of items scattered over the heap,
-    // and only items on the bar (or entering or leaving it) are moved for real. An item out
-    // of view keeps a place out of view until it comes in or SyncItemPlaces runs.
-    // Rebuilt from the items when one of them changed other than by the tick's own move.
+    // The strip's geometry: each item's place, width and alive flag, in the order of Items.
+    // This array is the one truth about where items are: a tick walks it instead of
+    // thousands of items scattered over the heap, and only items on the bar (or entering or
+    // leaving it) are moved for real. An item out of view keeps a place out of view of a bar
+    // FStripBarWidth wide until it comes in or SyncItemPlaces runs. Changes made to an item
+    // from outside reach its slot through the item's OnStripChange.
     struct TStripSlot {
         TMailPanel* Item;
         int Left;
@@ -153,26 +180,55 @@ private:
         int OldLeft;
     };
     std::vector<TScrolledItem> FScrolled;
-    bool FStripStale = true;
+    // Set while the strip itself moves items: their slots know the move already.
     bool FStripMoving = false;
     int FStripBarWidth = 0;
-    // Items moved from outside the strip since the last rebuild: their own place wins.
-    std::unordered_set<const TMailPanel*> FMovedOutside;
-    // Rightmost edge of all items; valid while FStripRightKnown.
-    int FStripRight = 0;
-    bool FStripRightKnown = false;
-    void StripChanged() { FStripStale = true; FStripRightKnown = false; }
-    // Items were replaced as a whole: nothing of the copy may be used again.
-    void ForgetStrip() {
-        FStrip.clear();
-        FMovedOutside.clear();
-        StripChanged();
-    }
+    // The slot of an item, nullptr when it has none (searched from the last one found, so a
+    // walk over all items in order costs one step each).
+    TStripSlot* FindSlot(const TMailPanel* item);
+    std::size_t FLastSlot = 0;
+    // Items replaced from outside as a whole: the slots are read again from them.
     void RebuildStrip();
+    void ForgetStrip() { FStrip.clear(); }
+    void ItemChanged(TMailPanel* item, bool moved);
     void MoveItem(TStripSlot& slot, int left, int barWidth);
+    void ScrollTick();
     bool FFormCreateRan = false;
-    // The connection-error item is needed when the server text cannot be used.
-    bool FServerTextBad = false;
+    // Which General keys this run read, and so may write back.
+    bool FSpeedRead = false;
+    bool FColorsRead = false;
+    void WriteGeneralSettings();
+
+    // The running poll. Its worker hands what it finds over through the channel, which the
+    // user-interface thread closes when it lets the poll go.
+    struct TPollChannel;
+    struct TFeedEntry {
+        bool IsResult = false;
+        TMailRecord Record;
+        TPollResult Result;
+    };
+    struct TRunningPoll {
+        std::shared_ptr<TMailPollJob> Job;
+        std::shared_ptr<TPollChannel> Channel;
+        std::thread Worker;
+        std::shared_future<void> Done;
+        bool NewItems = false;
+        bool Broken = false;  // an item failed: nothing is committed
+    };
+    std::unique_ptr<TRunningPoll> FPoll;
+    std::shared_ptr<TIdPOP3> FPollClient;  // the worker's, kept from poll to poll
+    std::deque<TFeedEntry> FFeed;
+    TTimer* FFeedTimer = nullptr;
+    TTimer* FTrayTimer = nullptr;
+    std::unique_ptr<TIcon> FTrayFrames[4];
+    std::string FLastConnectError;
+    void StartPoll(const TMailAccount& account);
+    void Receive(const std::shared_ptr<TPollChannel>& channel, TFeedEntry&& entry);
+    void Receive(const std::shared_ptr<TPollChannel>& channel, std::vector<TMailRecord>&& records);
+    void FeedSlice();
+    void FinishPoll(TPollResult& result);
+    void ReleasePoll(int waitMs);
+    void RearmPollTimer();
 };
 
 extern TMainForm* MainForm;

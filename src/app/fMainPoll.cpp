@@ -1,12 +1,17 @@
-// The mail poll cycle of the main window.
+// The mail poll cycle of the main window. The network exchange runs on a worker thread
+// (app/MailPoll); this side starts it, adds its mails to the strip in short slices, and ends
+// the cycle on the user-interface thread.
+#include <chrono>
 #include <exception>
 #include <memory>
+#include <mutex>
 
 #include "app/MailAccount.h"
+#include "app/MailPanel.h"
+#include "app/SecurityControls.h"
 #include "app/TrayIcon.h"
 #include "app/fMain.h"
 #include "app/fSetup.h"
-#include "mail/IdMessage.h"
 #include "mail/IdPOP3.h"
 #include "support/qxCheckBox.h"
 #include "support/qxComboBox.h"
@@ -19,91 +24,222 @@ constexpr const char* ErrorSender = "Mail Server";
 constexpr const char* ErrorSubject = "Error connecting to mailbox";
 }  // namespace
 
+std::function<void(const std::string&)> TMainForm::AddItemHookForTests;
+
+// What the worker queues goes through here; once closed, nothing more reaches the application.
+struct TMainForm::TPollChannel {
+    std::mutex Lock;
+    bool Open = true;
+    void Post(std::function<void()> fn) {
+        std::lock_guard<std::mutex> guard(Lock);
+        if (Open) Application->Queue(std::move(fn));
+    }
+    void Close() {
+        std::lock_guard<std::mutex> guard(Lock);
+        Open = false;
+    }
+};
+
 void TMainForm::PollMailTimerTimer(TObject* Sender) {
+    if (FPoll) return;  // one poll at a time
+    const TMailAccount account =
+        TMailAccount::FromTexts(SetupForm->POP3qxComboBox->Text(), SetupForm->eMailqxComboBox->Text(),
+                                SetupForm->PasswordqxEdit->Text(), SetupForm->SecurityqxComboBox->Security(),
+                                SetupForm->FingerprintqxEdit->Text());
+    if (!account.Complete()) {
+        // Nothing to ask yet; the check repeats every interval until the account is complete.
+        RearmPollTimer();
+        return;
+    }
+    StartPoll(account);
+}
+
+void TMainForm::StartPoll(const TMailAccount& account) {
+    PollMailTimer->SetEnabled(false);
+    if (!FFeedTimer) {
+        FFeedTimer = new TTimer(this);
+        FFeedTimer->SetEnabled(false);
+        FFeedTimer->SetInterval(FeedPauseMs);
+        FFeedTimer->OnTimer = [this](TObject*) { FeedSlice(); };
+        FTrayTimer = new TTimer(this);
+        FTrayTimer->SetEnabled(false);
+        FTrayTimer->SetInterval(TrayFrameMs);
+        FTrayTimer->OnTimer = [this](TObject*) { SetTrayIcon(true); };
+    }
+    auto poll = std::make_unique<TRunningPoll>();
+    auto channel = std::make_shared<TPollChannel>();
+    poll->Channel = channel;
+    if (!FPollClient) FPollClient.reset(new TIdPOP3(nullptr));
+    poll->Job = std::make_shared<TMailPollJob>(
+        account, LastMark, FPollClient,
+        [this, channel](std::vector<TMailRecord>&& records) {
+            auto shared = std::make_shared<std::vector<TMailRecord>>(std::move(records));
+            channel->Post([this, channel, shared] { Receive(channel, std::move(*shared)); });
+        },
+        [this, channel](TPollResult&& result) {
+            auto entry = std::make_shared<TFeedEntry>();
+            entry->IsResult = true;
+            entry->Result = std::move(result);
+            channel->Post([this, channel, entry] { Receive(channel, std::move(*entry)); });
+        });
+    auto done = std::make_shared<std::promise<void>>();
+    poll->Done = done->get_future().share();
+    Application->BeginBackgroundWork();
+    try {
+        poll->Worker = std::thread([job = poll->Job, done] {
+            job->Run();
+            done->set_value();
+        });
+    } catch (...) {
+        Application->EndBackgroundWork();
+        RearmPollTimer();
+        throw;
+    }
+    FPoll = std::move(poll);
     SetTrayIcon(true);
+    FTrayTimer->SetEnabled(true);
+}
 
-    std::string host;
-    int port = DefaultPop3Port;
-    const std::string server = SetupForm->POP3qxComboBox->Text();
-    FServerTextBad = !SplitServerText(server, host, port);
-    IdPOP3->SetHost(host);
-    IdPOP3->SetPort(port);
-    IdPOP3->SetUserId(SetupForm->eMailqxComboBox->Text());
-    IdPOP3->SetPassword(SetupForm->PasswordqxEdit->Text());
+void TMainForm::Receive(const std::shared_ptr<TPollChannel>& channel, std::vector<TMailRecord>&& records) {
+    if (!FPoll || FPoll->Channel != channel) return;  // a poll let go meanwhile
+    for (TMailRecord& r : records) {
+        TFeedEntry e;
+        e.Record = std::move(r);
+        FFeed.push_back(std::move(e));
+    }
+    // While the feed timer runs, its next tick takes the next slice: several batches queued
+    // at once must not add up to one long stall.
+    if (!FFeedTimer->Enabled()) FeedSlice();
+}
 
-    bool newItems = false;
-    std::exception_ptr escaped;
-    if (!IdPOP3->Host().empty() && !IdPOP3->UserId().empty() && !IdPOP3->Password().empty()) {
-        PollMailTimer->SetEnabled(false);
-        std::unique_ptr<TIdMessage> message(new TIdMessage(this));
+void TMainForm::Receive(const std::shared_ptr<TPollChannel>& channel, TFeedEntry&& entry) {
+    if (!FPoll || FPoll->Channel != channel) return;
+    FFeed.push_back(std::move(entry));
+    if (!FFeedTimer->Enabled()) FeedSlice();
+}
+
+void TMainForm::FeedSlice() {
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    // A slice ends after FeedSliceMs, so that the strip scrolls between slices.
+    while (!FFeed.empty() && Clock::now() - start < std::chrono::milliseconds(FeedSliceMs)) {
+        TFeedEntry entry = std::move(FFeed.front());
+        FFeed.pop_front();
         try {
-            try {
-                if (FServerTextBad) throw EIdException("Invalid port in the server text \"" + server + "\"");
-                IdPOP3->Connect();
-            } catch (const TLoopStall&) {
-                throw;
-            } catch (...) {
-                SetTrayIcon(true);
-                if (!newItems) newItems = AddTickerItem(ErrorSender, ErrorSubject, 0, dt::Now(), "-1");
+            if (entry.IsResult) {
+                FinishPoll(entry.Result);
+                break;
             }
-            if (IdPOP3->Connected()) {
-                SetTrayIcon(true);
-                const int count = IdPOP3->CountMessages();
-                if (count > 0) {
-                    message->Clear();
-                    IdPOP3->FetchHeader(1, *message);
-                    if (count != LastCount || message->MessageId() != LastFirstId) {
-                        LastCount = count;
-                        LastFirstId = message->MessageId();
-                        // A server that pipelines gets the commands of the loop ahead of its answers.
-                        IdPOP3->AnnounceHeaderAndSizeRange(1, count);
-                        for (int i = 1; i <= count; ++i) {
-                            // A lost connection ends the loop instead of a failing command pair
-                            // for every remaining message.
-                            if (!IdPOP3->Connected()) break;
-                            message->Clear();
-                            SetTrayIcon(true);
-                            IdPOP3->FetchHeader(i, *message);
-                            SetTrayIcon(true);
-                            const int size = IdPOP3->FetchMessageSize(i);
-                            if (AddTickerItem(message->From().Address(), message->Subject(), size, message->Date(),
-                                              message->MessageId()))
-                                newItems = true;
-                        }
-                    }
-                }
-            }
+            const TMailRecord& r = entry.Record;
+            if (AddItemHookForTests) AddItemHookForTests(r.Id);
+            if (AddTickerItem(r.Sender, r.Subject, r.Size, r.Date, r.Id) && FPoll) FPoll->NewItems = true;
         } catch (const TLoopStall&) {
             throw;
         } catch (...) {
-            escaped = std::current_exception();
-        }
-        // Clean-up, also after an exception.
-        try {
-            SetTrayIcon(true);
-            message.reset();
-            if (IdPOP3->Connected()) IdPOP3->Disconnect();
-        } catch (const TLoopStall&) {
-            throw;
-        } catch (...) {
-            if (!escaped) escaped = std::current_exception();
+            // The mail is fetched again by the next poll; the others of this one still come.
+            if (FPoll) FPoll->Broken = true;
+            Application->HandleException(this);
         }
     }
+    if (FFeedTimer) FFeedTimer->SetEnabled(!FFeed.empty());
+}
 
+void TMainForm::FinishPoll(TPollResult& result) {
+    std::unique_ptr<TRunningPoll> poll = std::move(FPoll);
+    poll->Channel->Close();
+    // The result is the worker's last act: it has ended or is about to.
+    if (poll->Worker.joinable()) poll->Worker.join();
+    Application->EndBackgroundWork();
+    FTrayTimer->SetEnabled(false);
+    bool newItems = poll->NewItems;
+    std::exception_ptr escaped;
+    FLastConnectError.clear();
+    switch (result.Outcome) {
+        case TPollOutcome::Complete:
+            // Only a fetch that reached every mail moves the mark; otherwise the next poll
+            // fetches again and shows what this one missed.
+            if (!poll->Broken) {
+                LastMark = result.Mark;
+                LastCount = LastMark.Count;
+                LastFirstId = LastMark.FirstId;
+            }
+            break;
+        case TPollOutcome::ConnectFailed:
+            try {
+                if (result.Error) std::rethrow_exception(result.Error);
+            } catch (const EIdTlsError& e) {
+                // The reason and the offered certificate, so that a trusted one can be pinned.
+                FLastConnectError = e.what();
+                const TTlsErrorItem item = TlsErrorItem(e);
+                if (!newItems && AddTickerItem(item.Sender, item.Subject, 0, dt::Now(), ProgramItemId)) {
+                    newItems = true;
+                    Items.back()->SetHint(item.Hint);
+                }
+            } catch (const std::exception& e) {
+                FLastConnectError = e.what();
+            } catch (...) {
+            }
+            if (!newItems) newItems = AddTickerItem(ErrorSender, ErrorSubject, 0, dt::Now(), ProgramItemId);
+            break;
+        case TPollOutcome::Failed:
+            escaped = result.Error;
+            break;
+        case TPollOutcome::Unchanged:
+        case TPollOutcome::Broken:
+        case TPollOutcome::Cancelled:
+            break;
+    }
     // Also after an exception in the exchange: the icon returns to idle and polling goes on;
     // the exception then reaches the exception log.
-    if (newItems && SetupForm->AutoShowqxCheckBox->Checked() && !Visible()) ShowBar();
+    if (newItems && SetupForm && SetupForm->AutoShowqxCheckBox->Checked() && !Visible()) ShowBar();
     SetTrayIcon(false);
-    PollMailTimer->SetInterval(PollMinutesFromText(SetupForm->PollTimeqxEdit->Text()) * 60000);
-    PollMailTimer->SetEnabled(true);
+    RearmPollTimer();
     if (escaped) std::rethrow_exception(escaped);
 }
 
+void TMainForm::RearmPollTimer() {
+    PollMailTimer->SetInterval(PollMinutesFromText(SetupForm ? SetupForm->PollTimeqxEdit->Text() : "") * 60000);
+    PollMailTimer->SetEnabled(true);
+}
+
+bool TMainForm::CancelPoll(int waitMs) {
+    if (!FPoll) return false;
+    ReleasePoll(waitMs);
+    FFeed.clear();
+    if (FFeedTimer) FFeedTimer->SetEnabled(false);
+    if (FTrayTimer) FTrayTimer->SetEnabled(false);
+    SetTrayIcon(false);
+    return true;
+}
+
+void TMainForm::ReleasePoll(int waitMs) {
+    std::unique_ptr<TRunningPoll> poll = std::move(FPoll);
+    poll->Channel->Close();
+    poll->Job->Cancel();
+    FPollClient.reset();  // spent by the cancel; the worker keeps it as long as it needs it
+    if (waitMs > 0 && poll->Done.wait_for(std::chrono::milliseconds(waitMs)) == std::future_status::ready)
+        poll->Worker.join();
+    else
+        poll->Worker.detach();  // it holds all it uses and reaches nothing of ours any more
+    Application->EndBackgroundWork();
+}
+
+void TMainForm::AccountChanged() {
+    // The poll of the old account is given up; the timer then starts one with the new account.
+    if (CancelPoll()) PollMailTimer->SetEnabled(true);
+}
+
 void TMainForm::SetTrayIcon(bool active) {
-    TIcon icon;
+    // The four frames are made once; the tray icon shares the picture of the one it shows.
+    if (!FTrayFrames[0]) {
+        for (int i = 0; i < 4; ++i) {
+            auto icon = std::make_unique<TIcon>();
+            ImageList->GetIcon(i, *icon);
+            FTrayFrames[i] = std::move(icon);
+        }
+    }
     TrayFrame = TrayFrame - 1;
     if (TrayFrame < 0) TrayFrame = 3;
     if (!active) TrayFrame = 0;
-    ImageList->GetIcon(TrayFrame, icon);
-    TrayIcon->SetIcon(&icon);
+    TrayIcon->SetIcon(FTrayFrames[TrayFrame].get());
 }

@@ -1,8 +1,6 @@
 // The ticker strip of the main window: items in, one pixel per tick to the left, wrapped at
 // the left edge, retired on a click, which starts the mail program.
 #include <algorithm>
-#include <climits>
-#include <unordered_map>
 
 #include "app/MailPanel.h"
 #include "app/MailProgram.h"
@@ -54,154 +52,161 @@ bool TMainForm::AddTickerItem(const std::string& sender, const std::string& subj
         throw;
     }
     Items.push_back(item);
-    // The strip's copy follows the finished item; from now on any change of it is reported.
-    if (!FStripStale && FStrip.size() + 1 == Items.size()) {
+    if (FStrip.size() + 1 == Items.size())
         FStrip.push_back({item, item->Left(), item->Width(), item->Alive(), item->MovesUnseen()});
-        if (FStripRightKnown) FStripRight = std::max(FStripRight, item->Left() + item->Width());
-    } else {
-        StripChanged();
-    }
-    item->OnStripChange = [this](TMailPanel* changed, bool moved) {
-        if (FStripMoving) return;
-        if (moved) FMovedOutside.insert(changed);
-        StripChanged();
-    };
+    else
+        RebuildStrip();
+    item->OnStripChange = [this](TMailPanel* changed, bool moved) { ItemChanged(changed, moved); };
     return true;
 }
 
+TMainForm::TStripSlot* TMainForm::FindSlot(const TMailPanel* item) {
+    const std::size_t n = FStrip.size();
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::size_t i = (FLastSlot + 1 + k) % n;
+        if (FStrip[i].Item == item) {
+            FLastSlot = i;
+            return &FStrip[i];
+        }
+    }
+    return nullptr;
+}
+
+void TMainForm::ItemChanged(TMailPanel* item, bool moved) {
+    if (FStripMoving) return;
+    TStripSlot* slot = FindSlot(item);
+    if (!slot) return;  // still being filled by AddTickerItem
+    slot->Width = item->Width();
+    slot->Alive = item->Alive();
+    if (moved) slot->Left = item->Left();
+}
+
 void TMainForm::SyncItemPlaces() {
-    if (FStrip.empty()) return;
     const int barWidth = Width();
-    auto place = [this, barWidth](TMailPanel* item, int left) {
-        if (item->Left() == left || FMovedOutside.count(item)) return;
-        const auto inView = [&](int l) { return l < barWidth && l + item->Width() > 0; };
-        if (inView(item->Left()) || inView(left))
-            item->SetLeft(left);
-        else
-            item->SetLeftUnseen(left);
-    };
-    bool parallel = FStrip.size() == Items.size();
-    for (std::size_t i = 0; parallel && i < Items.size(); ++i) parallel = FStrip[i].Item == Items[i];
-    if (parallel) {
-        for (const TStripSlot& slot : FStrip) place(slot.Item, slot.Left);
-        return;
+    const auto inView = [barWidth](int left, int width) { return left < barWidth && left + width > 0; };
+    FStripMoving = true;
+    try {
+        for (const TStripSlot& slot : FStrip) {
+            TMailPanel* item = slot.Item;
+            if (!item || item->Left() == slot.Left) continue;
+            if (inView(item->Left(), slot.Width) || inView(slot.Left, slot.Width))
+                item->SetLeft(slot.Left);
+            else
+                item->SetLeftUnseen(slot.Left);
+        }
+    } catch (...) {
+        FStripMoving = false;
+        throw;
     }
-    // Items changed behind the strip's back: only pointers still listed may be touched.
-    std::unordered_map<const TMailPanel*, int> places;
-    for (const TStripSlot& slot : FStrip) places[slot.Item] = slot.Left;
-    for (TMailPanel* item : Items) {
-        const auto it = places.find(item);
-        if (it != places.end()) place(item, it->second);
-    }
+    FStripMoving = false;
 }
 
 void TMainForm::RebuildStrip() {
-    SyncItemPlaces();
-    FMovedOutside.clear();
-    FStrip.clear();
-    FStrip.reserve(Items.size());
-    FStripRight = INT_MIN;
+    // Items were replaced as a whole: the places of those still listed are kept, the others
+    // are read from the items.
+    std::vector<TStripSlot> slots;
+    slots.reserve(Items.size());
     for (TMailPanel* item : Items) {
-        FStrip.push_back({item, item->Left(), item->Width(), item->Alive(), item->MovesUnseen()});
-        FStripRight = std::max(FStripRight, item->Left() + item->Width());
+        if (!item) continue;
+        const TStripSlot* old = FindSlot(item);
+        slots.push_back({item, old ? old->Left : item->Left(), item->Width(), item->Alive(), item->MovesUnseen()});
     }
-    FStripStale = false;
-    FStripRightKnown = true;
+    FStrip.swap(slots);
+    Items.erase(std::remove(Items.begin(), Items.end(), nullptr), Items.end());
 }
 
 int TMainForm::NextItemLeft() {
-    if (FStripStale || FStrip.size() != Items.size()) {
-        RebuildStrip();
-    } else if (!FStripRightKnown) {
-        FStripRight = INT_MIN;
-        for (const TStripSlot& slot : FStrip) FStripRight = std::max(FStripRight, slot.Left + slot.Width);
-        FStripRightKnown = true;
-    }
-    return std::max(Width(), FStripRight);
+    if (FStrip.size() != Items.size()) RebuildStrip();
+    int right = Width();
+    for (const TStripSlot& slot : FStrip) right = std::max(right, slot.Left + slot.Width);
+    return right;
 }
 
 void TMainForm::MoveItem(TStripSlot& slot, int left, int barWidth) {
-    // Off the bar before and after the move: nothing to repaint, so only the strip's copy
-    // changes. This keeps a tick cheap with thousands of items.
+    // Off the bar before and after the move: nothing to repaint, so only the slot changes.
+    // This keeps a tick cheap with thousands of items.
     const bool seenBefore = slot.Left < barWidth && slot.Left + slot.Width > 0;
     const bool seenAfter = left < barWidth && left + slot.Width > 0;
-    if (!slot.MovesUnseen) {
-        slot.Item->SetLeft(left);
-    } else if (seenBefore || seenAfter) {
-        // In view: the tick shifts the bar's pixels along with it once all items have moved.
-        FScrolled.push_back({slot.Item, slot.Left});
-        slot.Item->SetLeftUnseen(left);
+    if (seenBefore || seenAfter) {
+        if (slot.MovesUnseen) {
+            // The tick shifts the bar's pixels along with it once all items have moved.
+            FScrolled.push_back({slot.Item, slot.Left});
+            slot.Item->SetLeftUnseen(left);
+        } else {
+            slot.Item->SetLeft(left);
+        }
     }
     slot.Left = left;
 }
 
 void TMainForm::ScrollTimerTimer(TObject* Sender) {
     ScrollTimer->SetEnabled(false);
-    if (Items.empty()) {
-        SetVisible(false);
-    } else {
-        FScrolled.clear();  // left over only when a tick ended in an exception
-        const int barWidth = Width();
-        // Places kept out of view of a narrower bar might be in view of this one.
-        if (barWidth > FStripBarWidth) SyncItemPlaces();
-        FStripBarWidth = barWidth;
-        if (FStripStale || FStrip.size() != Items.size()) RebuildStrip();
-        const std::size_t count = Items.size();
-        bool freed = false;
-        // The tick's own moves are in the copy already.
-        FStripMoving = true;
-        struct TMoving {
-            bool& Flag;
-            ~TMoving() { Flag = false; }
-        } moving{FStripMoving};
-        FStripRightKnown = false;
-        for (std::size_t i = 0; i < count; ++i) {
-            // Items changed behind the strip's back: read them again (those before i have
-            // moved already, and the rebuild takes their new places).
-            if (FStrip[i].Item != Items[i]) RebuildStrip();
-            TStripSlot& slot = FStrip[i];
-            TMailPanel* item = slot.Item;
-            if (!slot.Alive) {
-                Items[i] = nullptr;
-                slot.Item = nullptr;
-                freed = true;
-                ui::FreeControl(item);
-                break;
-            }
-            const int left = slot.Left - 1;
-            MoveItem(slot, left, barWidth);
-            if (left + slot.Width >= 0) continue;
-            if (item->Id() != TransientId) {
-                MoveItem(slot, NextItemLeft(), barWidth);
-            } else {
-                item->SetAlive(false);
-                slot.Alive = false;
-                KnownIds.Remove(TransientId);
-            }
-        }
-        // Every item moved one pixel: shifting the bar's pixels and painting the column that
-        // comes in at the right is all the screen needs. When the walk stopped at a retired
-        // item, those behind it stood still, so the moved ones are painted where they are.
-        if (!FScrolled.empty()) {
-            if (!freed) {
-                ScrollArea(ClientRect(), -1);
-            } else {
-                for (const TScrolledItem& s : FScrolled) {
-                    const int now = s.Item->Left();
-                    s.Item->SetLeftUnseen(s.OldLeft);
-                    s.Item->SetLeft(now);
-                }
-            }
-            FScrolled.clear();
-        }
-        if (freed) {
-            Items.erase(std::remove(Items.begin(), Items.end(), nullptr), Items.end());
-            FStrip.erase(std::remove_if(FStrip.begin(), FStrip.end(), [](const TStripSlot& s) { return !s.Item; }),
-                         FStrip.end());
-            FStripRightKnown = false;
-        }
+    // Whatever a tick runs into, the ticker goes on at the next one.
+    try {
+        ScrollTick();
+    } catch (...) {
+        FStripMoving = false;
+        FScrolled.clear();
+        ScrollTimer->SetEnabled(true);
+        throw;
     }
     ScrollTimer->SetEnabled(true);
+}
+
+void TMainForm::ScrollTick() {
+    if (Items.empty()) {
+        SetVisible(false);
+        return;
+    }
+    FScrolled.clear();
+    const int barWidth = Width();
+    // Places kept out of view of a narrower bar might be in view of this one.
+    if (FStrip.size() != Items.size()) RebuildStrip();
+    if (barWidth > FStripBarWidth) SyncItemPlaces();
+    FStripBarWidth = barWidth;
+    const std::size_t count = FStrip.size();
+    TMailPanel* freed = nullptr;
+    FStripMoving = true;
+    for (std::size_t i = 0; i < count; ++i) {
+        TStripSlot& slot = FStrip[i];
+        if (!slot.Alive) {
+            // Out of both lists before it goes, so that they agree whatever freeing does.
+            freed = slot.Item;
+            FStrip.erase(FStrip.begin() + static_cast<std::ptrdiff_t>(i));
+            Items.erase(Items.begin() + static_cast<std::ptrdiff_t>(i));
+            break;
+        }
+        const int left = slot.Left - 1;
+        MoveItem(slot, left, barWidth);
+        if (left + slot.Width >= 0) continue;
+        if (slot.Item->Id() != TransientId) {
+            MoveItem(slot, NextItemLeft(), barWidth);
+        } else {
+            slot.Item->SetAlive(false);
+            slot.Alive = false;
+            KnownIds.Remove(TransientId);
+        }
+    }
+    // Every item moved one pixel: shifting the bar's pixels and painting the column that
+    // comes in at the right is all the screen needs. When the walk stopped at a retired
+    // item, those behind it stood still, so the moved ones are painted where they are.
+    if (!FScrolled.empty()) {
+        if (!freed) {
+            ScrollArea(ClientRect(), -1);
+        } else {
+            for (const TScrolledItem& s : FScrolled) {
+                const int now = s.Item->Left();
+                s.Item->SetLeftUnseen(s.OldLeft);
+                s.Item->SetLeft(now);
+            }
+        }
+        FScrolled.clear();
+    }
+    FStripMoving = false;
+    if (freed) {
+        freed->OnStripChange = nullptr;
+        ui::FreeControl(freed);
+    }
 }
 
 void TMainForm::FasterActionExecute(TObject* Sender) {

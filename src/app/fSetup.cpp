@@ -1,5 +1,7 @@
 #include "app/fSetup.h"
 
+#include "app/SecurityControls.h"
+
 #include "core/Text.h"
 #include "localisation/qxHotkey.h"
 #include "localisation/qxLanguage.h"
@@ -11,6 +13,7 @@
 #include "support/qxGeneral.h"
 #include "support/qxLabel.h"
 #include "support/qxPanel.h"
+#include "support/qxRemanent.h"
 #include "support/qxUpDown.h"
 #include "ui/ComCtrls.h"
 #include "ui/Dialogs.h"
@@ -157,9 +160,12 @@ void TSetupForm::BuildDesign() {
     BackColorqxPanel->SetColor(clBlack);
     TextColorqxPanel->SetColor(clLime);
 
+    PlaceSecurityControls();
+
     int order = 0;
     for (TWinControl* control : std::initializer_list<TWinControl*>{
-             eMailqxComboBox, PasswordqxEdit, POP3qxComboBox, PollTimeqxEdit, qxUpDown1, AutoStartqxCheckBox,
+             eMailqxComboBox, PasswordqxEdit, POP3qxComboBox, SecurityqxComboBox, FingerprintqxEdit,
+             PollTimeqxEdit, qxUpDown1, AutoStartqxCheckBox,
              StayOnTopqxCheckBox, AutoShowqxCheckBox, BitBtn1, BitBtn2, BackColorqxPanel, TextColorqxPanel})
         control->SetTabOrder(order++);
 
@@ -171,7 +177,12 @@ void TSetupForm::BuildDesign() {
     // from one. Excluded before the form-text component first reads or writes the form.
     ExcludeFromTranslation(eMailqxComboBox);
     ExcludeFromTranslation(POP3qxComboBox);
+    // A language file without its list would empty it (an import replaces whole lists), and
+    // the mode is told by position: its three entries stay as they are.
+    ExcludeFromTranslation(SecurityqxComboBox);
 
+    OnShow = [this](TObject* sender) { FormShow(sender); };
+    OnClose = [this](TObject* sender, TCloseAction&) { FormClose(sender); };
     BitBtn1->OnClick = [this](TObject* sender) { BitBtn1Click(sender); };
     BitBtn2->OnClick = [this](TObject* sender) { BitBtn2Click(sender); };
     PollTimeqxEdit->OnChange = [this](TObject* sender) { PollTimeqxEditChange(sender); };
@@ -181,6 +192,24 @@ void TSetupForm::BuildDesign() {
     AutoStartqxCheckBox->OnClick = [this](TObject* sender) { AutoStartqxCheckBoxClick(sender); };
 
     EndDesign();
+}
+
+void TSetupForm::PlaceSecurityControls() {
+    // Wider labels than the account's: the fields start further right, and the edit ends
+    // before the buttons beside it.
+    constexpr int labelLeft = 16, fieldLeft = 184;
+    qxLabel9 = Label(this, TabSheet1, "qxLabel9", "Connection s&ecurity :", labelLeft, 228);
+    SecurityqxComboBox = Place<TSecurityComboBox>(this, TabSheet1, "SecurityqxComboBox", fieldLeft, 224, 150, 21);
+    SecurityqxComboBox->SetRemanent(true);
+    qxLabel9->SetHint("SSL/TLS: port 995 unless the server names one. STARTTLS and None: port 110");
+    qxLabel9->SetFocusControl(SecurityqxComboBox);
+    qxLabel10 = Label(this, TabSheet1, "qxLabel10", "Cert&ificate (SHA-256) :", labelLeft, 260);
+    FingerprintqxEdit = Place<TFingerprintEdit>(this, TabSheet1, "FingerprintqxEdit", fieldLeft, 256, 152, 21);
+    FingerprintqxEdit->SetRemanent(true);
+    FingerprintqxEdit->SetHint(
+        "Only for a server with a certificate of its own: its SHA-256 fingerprint. Empty: the "
+        "certificate must be trusted by the system");
+    qxLabel10->SetFocusControl(FingerprintqxEdit);
 }
 
 void TSetupForm::PlaceTranslationComponents() {
@@ -231,17 +260,42 @@ void TSetupForm::CheckAutoStart() {
     }
 }
 
+void TSetupForm::FormShow(TObject* Sender) {
+    // What the dialog shows as it opens is what Cancel goes back to: every remembering
+    // control it owns, and the colour swatches.
+    FAccepted = false;
+    FShownValues.clear();
+    for (IqxRemanent* control : RemanentControlsOf(this)) FShownValues.push_back({control, control->RemanentValue()});
+    FShownColors.clear();
+    for (int i = 0; i < ComponentCount(); ++i)
+        if (auto* swatch = dynamic_cast<TqxPanel*>(Components(i))) FShownColors.push_back({swatch, swatch->Color()});
+}
+
+void TSetupForm::FormClose(TObject* Sender) {
+    if (FAccepted) return;
+    // Closed without OK (Cancel, Escape, the close box): nothing typed or picked stays.
+    const auto values = std::move(FShownValues);
+    const auto colors = std::move(FShownColors);
+    FShownValues.clear();
+    FShownColors.clear();
+    for (const auto& [control, value] : values) control->RestoreRemanentValue(value);
+    for (const auto& [swatch, color] : colors) swatch->SetColor(color);
+}
+
 void TSetupForm::BitBtn1Click(TObject* Sender) {
+    FAccepted = true;
     // The next check runs about 2 seconds later with the current settings (a timer restarts
     // only when its interval really changes).
-    if (FMainTimers)
+    if (FMainTimers) {
+        FMainTimers->AccountChanged();
         if (TTimer* poll = FMainTimers->GetPollMailTimer()) poll->SetInterval(2000);
+    }
     CheckAutoStart();
     Close();
 }
 
 void TSetupForm::BitBtn2Click(TObject* Sender) {
-    // Nothing to undo: every setting took effect when it was changed.
+    // Closing puts back what the dialog showed when it opened (FormClose).
     Close();
 }
 

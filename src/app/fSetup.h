@@ -9,6 +9,8 @@
 // Creation raises ERegistryException "Ungültiger Datentyp für '%s'" when an account value of
 // the system's mail account store is not text.
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/MainTimers.h"
 #include "ui/Forms.h"
@@ -25,6 +27,9 @@ class TBitBtn;
 class TColorDialog;
 class TqxHotkey;
 class TqxLanguage;
+class IqxRemanent;
+class TSecurityComboBox;
+class TFingerprintEdit;
 
 // Poll minutes from the poll-time text: the whole number it holds, 5 when it holds none,
 // kept within 1 to 1000 so that the interval is never 0, negative or overflowing. The poll
@@ -53,6 +58,9 @@ public:
     int PollMinutes() const;
 
     // Handlers.
+    void FormShow(TObject* Sender);
+    // Closed other than by OK: every value goes back to what it was when the dialog opened.
+    void FormClose(TObject* Sender);
     void BitBtn1Click(TObject* Sender);
     void BitBtn2Click(TObject* Sender);
     void PollTimeqxEditChange(TObject* Sender);
@@ -84,18 +92,28 @@ public:
     TqxPanel* BackColorqxPanel = nullptr;
     TqxLabel* qxLabel8 = nullptr;  // text colour
     TqxPanel* TextColorqxPanel = nullptr;
+    TqxLabel* qxLabel9 = nullptr;  // connection security
+    TSecurityComboBox* SecurityqxComboBox = nullptr;
+    TqxLabel* qxLabel10 = nullptr;  // pinned certificate
+    TFingerprintEdit* FingerprintqxEdit = nullptr;
     TColorDialog* ColorDialog = nullptr;
     TqxHotkey* qxHotkey = nullptr;
     TqxLanguage* qxLanguage1 = nullptr;
 
 private:
     void BuildDesign();
+    // The connection security and the pinned certificate, below the switches.
+    void PlaceSecurityControls();
     // qxHotkey and qxLanguage1, placed while the design is read.
     void PlaceTranslationComponents();
     // Offers the accounts of the system's mail account store in the two combo boxes.
     void OfferMailAccounts();
     void PickColor(TqxPanel* swatch);
     IMainTimers* FMainTimers = nullptr;
+    // What the dialog showed when it opened, and whether OK closed it.
+    std::vector<std::pair<IqxRemanent*, std::string>> FShownValues;
+    std::vector<std::pair<TqxPanel*, TColor>> FShownColors;
+    bool FAccepted = false;
 };
 
 // The one setup dialog of the program (null while there is none).

@@ -1,5 +1,8 @@
 #include "core/IniFile.h"
 
+#include "core/IniQuoting.h"
+
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -393,6 +396,28 @@ void TIniFile::ReadSectionValues(const std::string& section, TStrings& values) c
         const int k = FindKey(d, r, name);
         values.Add(name + "=" + ValueOf(d.lines[static_cast<std::size_t>(k)]));
     }
+}
+
+std::vector<TIniEntry> ReadSectionEntries(const TIniFile& file, const std::string& section) {
+    std::vector<TIniEntry> entries;
+    const Document d = Load(file.FileName());
+    const Range r = FindSection(d, section);
+    std::vector<std::string> seen;
+    for (const std::string& name : KeyNames(d, r)) {
+        const int k = FindKey(d, r, name);
+        if (std::find(seen.begin(), seen.end(), text::FoldCase(name)) != seen.end()) continue;
+        seen.push_back(text::FoldCase(name));
+        const Line& l = d.lines[static_cast<std::size_t>(k)];
+        entries.push_back({name, ValueOf(l), StripQuotes(l.value).size() != l.value.size()});
+    }
+    return entries;
+}
+
+std::string IniQuoted(std::string_view text, bool quoteEmpty) {
+    const bool needed = text.empty() ? quoteEmpty
+                                     : IsBlank(text.front()) || IsBlank(text.back()) ||
+                                           StripQuotes(text).size() != text.size();
+    return needed ? "\"" + std::string(text) + "\"" : std::string(text);
 }
 
 void TIniFile::ReadSections(TStrings& sections) const {

@@ -253,14 +253,28 @@ std::string Latin1ToUtf8(std::string_view bytes) {
 }
 
 std::string FileBytesToUtf8(std::string_view bytes) {
-    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
-        // The mark goes in either case, so that it never sticks to the first line.
-        std::string_view rest = bytes.substr(3);
-        if (IsValidUtf8(rest)) return std::string(rest);
-        return Cp1252ToUtf8(rest);
-    }
+    // The mark goes in either case, so that it never sticks to the first line.
+    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
     if (IsValidUtf8(bytes)) return std::string(bytes);
-    return Cp1252ToUtf8(bytes);
+    // Line by line: one stray byte of the old code page in a UTF-8 file spoils only its own
+    // line, not every national letter of the file.
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 8);
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) end = bytes.size();
+        const std::string_view line = bytes.substr(start, end - start);
+        if (IsValidUtf8(line))
+            out.append(line);
+        else
+            out += Cp1252ToUtf8(line);
+        const std::size_t next = bytes.find_first_not_of("\r\n", end);
+        const std::size_t stop = next == std::string_view::npos ? bytes.size() : next;
+        out.append(bytes.substr(end, stop - end));
+        start = stop;
+    }
+    return out;
 }
 
 std::u32string Utf8ToUtf32(std::string_view utf8) {

@@ -16,8 +16,8 @@ std::string Cp1252ToUtf8(std::string_view bytes);
 std::string Utf8ToCp1252(std::string_view utf8);
 // Latin-1 bytes to UTF-8.
 std::string Latin1ToUtf8(std::string_view bytes);
-// Bytes of a file: UTF-8 if they decode as UTF-8, else Windows-1252; a leading UTF-8 BOM
-// is dropped in both cases.
+// Bytes of a file, line by line: a line that decodes as UTF-8 is taken as UTF-8, any other
+// as Windows-1252; line breaks stay as they are, a leading UTF-8 BOM is dropped.
 std::string FileBytesToUtf8(std::string_view bytes);
 // Code points <-> UTF-8 (invalid sequences decode as U+FFFD, one byte at a time).
 std::u32string Utf8ToUtf32(std::string_view utf8);

@@ -200,6 +200,11 @@ char32_t TqxHotkey::ExistingHotkey(const std::string& caption) { return accel::F
 std::string TqxHotkey::InsertHotkey(TKeyTable& table, const std::string& caption) {
     std::size_t length = 1;
     for (std::size_t i = 0; i < caption.size(); i += length) {
+        // A literal "&&" is one character that no marker may split.
+        if (caption.compare(i, 2, "&&") == 0) {
+            length = 2;
+            continue;
+        }
         char32_t c = accel::DecodeAt(caption, i, length);
         if (c >= 'a' && c <= 'z') c = c - 'a' + 'A';
         if (!table.IsFree(c)) continue;

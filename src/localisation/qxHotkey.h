@@ -122,8 +122,8 @@ public:
     void Loaded() override;
 
     // The rules for one caption.
-    // The character after the first "&" that is not the last character, ASCII letters in
-    // upper case ("&&" gives "&"); 0 when none.
+    // The character after the first single "&" that is not the last character ("&&" is a
+    // literal "&", as the key handling reads it), ASCII letters in upper case; 0 when none.
     static char32_t ExistingHotkey(const std::string& caption);
     // "&" before the first character whose key is free in table (taking it); the caption
     // unchanged when none is.

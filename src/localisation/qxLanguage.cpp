@@ -1,8 +1,8 @@
 #include "localisation/qxLanguage.h"
 
-#include <set>
 #include <typeinfo>
 
+#include "core/IniQuoting.h"
 #include "core/Text.h"
 #include "localisation/qxTreeView.h"
 #include "ui/ActnList.h"
@@ -149,19 +149,23 @@ void TqxLanguage::ExportWalk(TIniFile& file, TComponent& c, const std::string& p
         for (const char* name : {"Caption", "Hint"})
             if (HasTextProperty(c, name, true)) {
                 const std::string text = GetTextProperty(c, name);
-                if (!text.empty() || FExportEmptyStrings) file.WriteString(section, path + "." + name, text);
+                if (!text.empty() || FExportEmptyStrings)
+                    file.WriteString(section, path + "." + name, IniQuoted(text));
             }
         if (auto* tree = dynamic_cast<TqxTreeView*>(&c)) tree->SaveNodeTexts(file.FileName(), path + ".Tree");
         for (const std::string& name : StringPropertiesFor(c)) {
             const std::string text = GetTextProperty(c, name);
-            if (!text.empty() || FExportEmptyStrings) file.WriteString(section, path + "." + name, text);
+            if (!text.empty() || FExportEmptyStrings)
+                file.WriteString(section, path + "." + name, IniQuoted(text));
         }
         for (const std::string& name : ListPropertiesFor(c)) {
             const std::string list = path + "." + name;
             file.EraseSection(list);
             TStringList lines;
             lines.SetText(GetTextProperty(c, name));
-            for (int j = 0; j < lines.Count(); ++j) file.WriteString(list, std::to_string(j), lines[j]);
+            // An empty item as "", so that import tells it from a line a translator left empty.
+            for (int j = 0; j < lines.Count(); ++j)
+                file.WriteString(list, std::to_string(j), IniQuoted(lines[j], true));
         }
     }
     // Copied: the walk reaches only what exists when it starts.
@@ -185,19 +189,11 @@ void TqxLanguage::ImportWalk(TIniFile& file, TComponent& c, const std::string& p
         for (const std::string& name : StringPropertiesFor(c))
             SetTextProperty(c, name, file.ReadString(section, path + "." + name, GetTextProperty(c, name)));
         for (const std::string& name : ListPropertiesFor(c)) {
-            TStringList entries;
-            file.ReadSectionValues(path + "." + name, entries);
-            std::set<std::string> seen;
             std::string text;
-            for (const std::string& entry : entries) {
-                const std::size_t eq = entry.find('=');
-                const std::string key = text::AsciiLower(entry.substr(0, eq));
-                const std::string value = eq == std::string::npos ? std::string() : entry.substr(eq + 1);
-                // Of repeated keys only the first counts, also when its value is empty.
-                if (!seen.insert(key).second) continue;
-                if (value.empty()) continue;
-                text += value + "\r\n";
-            }
+            // Of repeated keys only the first counts, also when its value is empty; an empty
+            // value counts as an item only when quoted.
+            for (const TIniEntry& entry : ReadSectionEntries(file, path + "." + name))
+                if (!entry.Value.empty() || entry.Quoted) text += entry.Value + "\r\n";
             SetTextProperty(c, name, text);
         }
     }

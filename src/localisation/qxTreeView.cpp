@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/IniFile.h"
+#include "core/IniQuoting.h"
 
 SKIMBAR_CLASS_INFO(TqxTreeView, TCustomTreeView)
 
@@ -11,7 +12,7 @@ void TqxTreeView::SaveNodeTexts(const std::string& fileName, const std::string& 
     file.EraseSection(section);
     int number = 0;
     for (TTreeNode* n = Items().GetFirstNode(); n; n = n->GetNext())
-        file.WriteString(section, std::to_string(number++), n->Text());
+        file.WriteString(section, std::to_string(number++), IniQuoted(n->Text()));
 }
 
 void TqxTreeView::LoadNodeTexts(const std::string& fileName, const std::string& section) {

@@ -46,6 +46,7 @@ void TIdPOP3::Connect() {
         BeginCommand();  // the greeting has the deadline of a command
         ReadReply();
         CheckReply(FReplyCode, {kOk});
+        if (FSecurity == TIdSecurity::StartTls) UpgradeToTls();
         SendCommand("USER " + FUserId, kOk);
         SendCommand("PASS " + FPassword, kOk);
     } catch (...) {
@@ -57,6 +58,33 @@ void TIdPOP3::Connect() {
         }
         throw;
     }
+}
+
+void TIdPOP3::UpgradeToTls() {
+    // CAPA first: a server that lists its capabilities without STLS is not asked at all. One
+    // that does not know CAPA may still know STLS.
+    bool offered = true;
+    if (SendCommand("CAPA") == kOk) {
+        TStringList lines;
+        CaptureLines(lines, ".", true);
+        offered = false;
+        for (int i = 0; i < lines.Count(); ++i)
+            if (text::SameTextAscii(text::Trim(lines[i]), "STLS")) offered = true;
+    }
+    if (!offered || SendCommand("STLS") != kOk) {
+        const std::string answer = offered ? LastReplyLine() : std::string();
+        DisconnectSocket();
+        throw EIdTlsError(answer.empty() ? idtext::RSTlsNoStls : std::string(idtext::RSTlsNoStls) + " (" + answer + ")",
+                          std::string());
+    }
+    StartTls(FHost, FFingerprint);
+    // What the server said before the upgrade was not protected: learnt again if needed.
+    FPipelining.erase(CapabilityKey());
+}
+
+std::string TIdPOP3::CapabilityKey() const {
+    return text::AsciiLower(FHost) + ":" + text::IntToStr(FPort) + ":" + FUserId + ":" +
+           text::IntToStr(static_cast<int>(FSecurity));
 }
 
 int TIdPOP3::CountMessages() {
@@ -109,7 +137,7 @@ int TIdPOP3::FetchMessageSize(int messageNumber) {
 }
 
 bool TIdPOP3::ServerPipelines() {
-    const std::string key = text::AsciiLower(FHost) + ":" + text::IntToStr(FPort) + ":" + FUserId;
+    const std::string key = CapabilityKey();
     const auto known = FPipelining.find(key);
     if (known != FPipelining.end()) return known->second;
     bool pipelining = false;

@@ -13,7 +13,9 @@ public:
     explicit TIdPOP3(TComponent* owner);
 
     // Connects, checks the greeting and logs in with USER and PASS. Raises the first
-    // failure, after "Quit" was tried and the socket closed.
+    // failure, after "Quit" was tried and the socket closed. With Security StartTls the
+    // session is upgraded (CAPA, STLS, handshake) before the login; with Tls it is
+    // protected from the first byte. The credentials go only through a verified session.
     void Connect() override;
     // STAT: the number of messages. Raises on an error reply or a count that is no number.
     int CountMessages();
@@ -47,6 +49,11 @@ public:
     void SetPassword(const std::string& value) { FPassword = value; }
 
 private:
+    // CAPA, STLS and the TLS handshake; raises EIdTlsError (connection closed, nothing of
+    // the login sent) when the server offers no STLS or refuses it.
+    void UpgradeToTls();
+    // Remembered capabilities belong to one server, user and protection.
+    std::string CapabilityKey() const;
     // The header lines up to the empty line, then the rest of the reply up to its ".".
     bool ReadHeaderReply(TIdMessage& message);
 

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "core/Text.h"
+#include "platform/Tls.h"
 
 SKIMBAR_CLASS_INFO(TIdComponent, TIdBaseComponent)
 SKIMBAR_CLASS_INFO(TIdTCPConnection, TIdComponent,
@@ -171,9 +172,21 @@ TIdSocketHandle::~TIdSocketHandle() {
 
 void TIdSocketHandle::AllocateSocket() {
     if (FHandle != net::InvalidSocket) CloseSocket();
-    FHandle = net::OpenTcp();
-    if (FHandle == net::InvalidSocket) throw EIdInvalidSocket(idtext::RSCannotAllocateSocket);
+    const net::Socket s = net::OpenTcp();
+    if (s == net::InvalidSocket) throw EIdInvalidSocket(idtext::RSCannotAllocateSocket);
+    std::lock_guard<std::mutex> guard(FCancelLock);
+    if (FCancelled) {
+        net::Close(s);
+        throw EIdSocketError(net::ErrInterrupted);
+    }
+    FHandle = s;
     FHandleAllocated = true;
+}
+
+void TIdSocketHandle::Cancel() {
+    std::lock_guard<std::mutex> guard(FCancelLock);
+    FCancelled = true;
+    if (FHandle != net::InvalidSocket) net::Shutdown(FHandle, 2);
 }
 
 void TIdSocketHandle::Bind() {
@@ -187,12 +200,14 @@ void TIdSocketHandle::Bind() {
 }
 
 void TIdSocketHandle::Connect(int timeoutMs) {
+    if (FCancelled) throw EIdSocketError(net::ErrInterrupted);  // cancelled during the name lookup
     if (net::Connect(FHandle, TIdStack::AddressOf(PeerIP), PeerPort, timeoutMs) != 0) TIdStack::RaiseLastError();
     UpdateBindingLocal();
     UpdateBindingPeer();
 }
 
 void TIdSocketHandle::CloseSocket() {
+    std::lock_guard<std::mutex> guard(FCancelLock);
     if (FHandle == net::InvalidSocket) return;
     net::Shutdown(FHandle, 1);
     net::Close(FHandle);
@@ -201,6 +216,7 @@ void TIdSocketHandle::CloseSocket() {
 }
 
 void TIdSocketHandle::Reset(bool resetLocal) {
+    std::lock_guard<std::mutex> guard(FCancelLock);
     if (FHandle != net::InvalidSocket) net::Close(FHandle);
     FHandle = net::InvalidSocket;
     FHandleAllocated = false;
@@ -268,6 +284,7 @@ TIdTCPConnection::TIdTCPConnection(TComponent* owner) : TIdComponent(owner) {
 
 TIdTCPConnection::~TIdTCPConnection() {
     if (FBinding.HandleAllocated()) DisconnectSocket();
+    EndTls();
 }
 
 void TIdTCPConnection::SetRecvBufferSize(int value) {
@@ -284,6 +301,8 @@ void TIdTCPConnection::ResetConnection() {
     FCommandCost = 0;
     ClearAnnounced();
     FCommandsSentAhead = 0;
+    EndTls();
+    FPeerFingerprint.clear();
 }
 
 void TIdTCPConnection::ClearAnnounced() {
@@ -387,7 +406,17 @@ void TIdTCPConnection::Disconnect() { DisconnectSocket(); }
 
 void TIdTCPConnection::DisconnectSocket() {
     ClearAnnounced();
-    if (!FBinding.HandleAllocated()) return;
+    if (!FBinding.HandleAllocated()) {
+        EndTls();
+        return;
+    }
+    if (FTls && !FClosedGracefully) {
+        // The close_notify, as a courtesy: a few bytes, and no error of it is of interest.
+        std::string alert;
+        FTls->Close(alert);
+        if (!alert.empty()) net::Send(FBinding.Handle(), alert.data(), static_cast<int>(alert.size()));
+    }
+    EndTls();
     FBinding.ClearAllocated();
     FBinding.CloseSocket();
     FBinding.Reset(true);
@@ -404,10 +433,7 @@ int TIdTCPConnection::ReadFromSocket(bool raiseExceptionIfDisconnected, int time
     return ReadFromSocket(raiseExceptionIfDisconnected, timeout, FRecvBuffer.size());
 }
 
-int TIdTCPConnection::ReadFromSocket(bool raiseExceptionIfDisconnected, int timeout, std::size_t maxBytes) {
-    CheckForDisconnect(raiseExceptionIfDisconnected, false);
-    if (!Connected()) return 0;
-    if (!FBinding.HandleAllocated()) RaiseClosed();
+int TIdTCPConnection::ReceiveRaw(int timeout, std::size_t maxBytes) {
     const bool limited = timeout >= 0;
     int wait = limited ? timeout : ReadTimeout;
     // The command's deadline cuts every wait short, however often bytes trickle in.
@@ -421,7 +447,7 @@ int TIdTCPConnection::ReadFromSocket(bool raiseExceptionIfDisconnected, int time
     const int ready = net::WaitReadable(FBinding.Handle(), wait);
     if (ready < 0) TIdStack::RaiseLastError();
     if (ready == 0) {
-        if (limited && !deadlineFirst) return 0;
+        if (limited && !deadlineFirst) return -1;
         RaiseTimedOut();
     }
     const int ask = static_cast<int>(std::min<std::size_t>(FRecvBuffer.size(), std::max<std::size_t>(maxBytes, 1)));
@@ -434,9 +460,40 @@ int TIdTCPConnection::ReadFromSocket(bool raiseExceptionIfDisconnected, int time
         if (FBinding.HandleAllocated()) DisconnectSocket();
         if (FInputBuffer.Empty()) throw EIdSocketError(code);
     }
-    if (count > 0) FInputBuffer.Append(FRecvBuffer.data(), static_cast<std::size_t>(count));
-    CheckForDisconnect(raiseExceptionIfDisconnected, false);
     return count;
+}
+
+int TIdTCPConnection::ReadFromSocket(bool raiseExceptionIfDisconnected, int timeout, std::size_t maxBytes) {
+    CheckForDisconnect(raiseExceptionIfDisconnected, false);
+    if (!Connected()) return 0;
+    if (!FBinding.HandleAllocated()) RaiseClosed();
+    const std::int64_t started = NowMs();
+    for (;;) {
+        // An explicit time-out counts from the call, also across records that come in parts.
+        int wait = timeout;
+        if (timeout >= 0) wait = static_cast<int>(std::max<std::int64_t>(0, timeout - (NowMs() - started)));
+        int count = ReceiveRaw(wait, maxBytes);
+        if (count < 0) return 0;
+        if (count > 0 && FTls) {
+            FTlsIn.append(FRecvBuffer.data(), static_cast<std::size_t>(count));
+            std::string plain;
+            const platform::tls::Status status = FTls->Decrypt(FTlsIn, plain);
+            if (status == platform::tls::Status::Failed || FTlsIn.size() > IdLimits::MaxTlsPending) {
+                const std::string reason = FTls->Error();
+                DisconnectSocket();
+                throw EIdTlsError(reason.empty() ? std::string("TLS error") : reason, FPeerFingerprint);
+            }
+            if (status == platform::tls::Status::Closed) FClosedGracefully = true;
+            // A record that is not complete yet gives no text: wait for the rest.
+            if (plain.empty() && !FClosedGracefully) continue;
+            FInputBuffer.Append(plain);
+            count = static_cast<int>(std::min<std::size_t>(plain.size(), 0x7FFFFFFF));
+        } else if (count > 0) {
+            FInputBuffer.Append(FRecvBuffer.data(), static_cast<std::size_t>(count));
+        }
+        CheckForDisconnect(raiseExceptionIfDisconnected, false);
+        return count;
+    }
 }
 
 std::string TIdTCPConnection::ReadLine(const std::string& terminator, int timeout) {
@@ -487,6 +544,20 @@ void TIdTCPConnection::WriteLine(const std::string& line) { WriteBytes(line + "\
 void TIdTCPConnection::WriteBytes(std::string_view bytes) {
     if (bytes.empty()) return;
     CheckForDisconnect(true, true);
+    if (!FTls) {
+        SendRaw(bytes);
+        return;
+    }
+    std::string records;
+    if (!FTls->Encrypt(bytes, records)) {
+        const std::string reason = FTls->Error();
+        DisconnectSocket();
+        throw EIdTlsError(reason, FPeerFingerprint);
+    }
+    SendRaw(records);
+}
+
+void TIdTCPConnection::SendRaw(std::string_view bytes) {
     std::size_t sent = 0;
     while (sent < bytes.size()) {
         const int n = net::Send(FBinding.Handle(), bytes.data() + sent, static_cast<int>(bytes.size() - sent));
@@ -498,6 +569,94 @@ void TIdTCPConnection::WriteBytes(std::string_view bytes) {
             throw EIdSocketError(code);
         }
         sent += static_cast<std::size_t>(n);
+    }
+}
+
+void TIdTCPConnection::EndTls() {
+    FTls.reset();
+    FTlsIn.clear();
+}
+
+std::string TIdTCPConnection::TlsProtocol() const { return FTls ? FTls->Protocol() : std::string(); }
+
+void TIdTCPConnection::StartTls(const std::string& serverName, const std::string& pinnedFingerprint) {
+    namespace tls = platform::tls;
+    std::string pin;
+    if (!pinnedFingerprint.empty()) {
+        pin = tls::NormalizeFingerprint(pinnedFingerprint);
+        if (pin.empty()) {
+            DisconnectSocket();
+            throw EIdTlsError(idtext::RSTlsBadPin, std::string());
+        }
+    }
+    CheckForDisconnect(true, true);
+    // Whatever the server sent before the handshake is not protected: dropped.
+    FInputBuffer.Clear();
+    EndTls();
+    FPeerFingerprint.clear();
+    std::string error;
+    std::unique_ptr<tls::Engine> engine = tls::NewClient(serverName, error);
+    if (!engine) {
+        DisconnectSocket();
+        throw EIdTlsError(error, std::string());
+    }
+    auto refuse = [&](const std::string& reason) {
+        DisconnectSocket();
+        throw EIdTlsError(reason, FPeerFingerprint);
+    };
+    // The handshake is one command: it ends within CommandTimeout, however the server
+    // trickles its bytes.
+    BeginCommand();
+    std::string in;
+    std::size_t received = 0;
+    for (;;) {
+        std::string out;
+        const tls::Status status = engine->Handshake(in, out);
+        const std::string certificate = engine->PeerCertificate();
+        if (!certificate.empty()) FPeerFingerprint = tls::FingerprintText(tls::Sha256(certificate));
+        if (status == tls::Status::Failed) refuse(engine->Error());
+        if (!out.empty()) {
+            try {
+                SendRaw(out);
+            } catch (const EIdSocketError&) {
+                refuse(idtext::RSTlsClosed);
+            } catch (const EIdConnClosedGracefully&) {
+                refuse(idtext::RSTlsClosed);
+            }
+        }
+        if (status == tls::Status::Done) break;
+        if (status == tls::Status::Closed) refuse(idtext::RSTlsClosed);
+        int count = 0;
+        try {
+            count = ReceiveRaw(IdTimeoutDefault, FRecvBuffer.size());
+        } catch (const EIdSocketError& e) {
+            if (e.LastError() == net::ErrTimedOut) refuse(idtext::RSTlsTimedOut);
+            refuse(idtext::RSTlsClosed);
+        }
+        if (count <= 0) refuse(idtext::RSTlsClosed);
+        received += static_cast<std::size_t>(count);
+        if (received > IdLimits::MaxHandshakeSize) refuse(idtext::RSTlsTooLarge);
+        in.append(FRecvBuffer.data(), static_cast<std::size_t>(count));
+    }
+    const std::string certificate = engine->PeerCertificate();
+    if (certificate.empty()) refuse(tls::RefusedNoCertificate);
+    FPeerFingerprint = tls::FingerprintText(tls::Sha256(certificate));
+    if (!pin.empty()) {
+        if (tls::NormalizeFingerprint(FPeerFingerprint) != pin) refuse(tls::RefusedPin);
+    } else {
+        const std::string reason = engine->VerifyChain();
+        if (!reason.empty()) refuse(reason);
+    }
+    FTls = std::move(engine);
+    FTlsIn = std::move(in);
+    FCommandRunning = false;
+    // Records that came with the end of the handshake.
+    if (!FTlsIn.empty()) {
+        std::string plain;
+        const tls::Status status = FTls->Decrypt(FTlsIn, plain);
+        if (status == tls::Status::Failed) refuse(FTls->Error());
+        if (status == tls::Status::Closed) FClosedGracefully = true;
+        FInputBuffer.Append(plain);
     }
 }
 
@@ -583,6 +742,7 @@ void TIdTCPClient::Connect() {
         FBinding.PeerPort = FPort;
         if (!FUseNagle && net::SetNoDelay(FBinding.Handle(), true) != 0) TIdStack::RaiseLastError();
         FBinding.Connect(ConnectTimeout);
+        if (FSecurity == TIdSecurity::Tls) StartTls(FHost, FFingerprint);
     } catch (...) {
         // The socket goes first, so that nothing is written to a half-open connection.
         DisconnectSocket();

@@ -1,9 +1,12 @@
 #pragma once
 // Blocking, line-oriented TCP client: connect, lines cut from an input buffer, command
 // lines with their replies, blocks of lines up to a delimiter, and the socket stack.
+#include <atomic>
 #include <cstdint>
 #include <deque>
+#include <mutex>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +14,10 @@
 #include "core/Strings.h"
 #include "mail/IdGlobal.h"
 #include "platform/Socket.h"
+
+namespace platform::tls {
+class Engine;
+}
 
 // Every limit of the network layer, in one place. A silent server or a flood of bytes ends
 // in an exception instead of a frozen program or an exhausted memory.
@@ -30,6 +37,10 @@ inline constexpr std::size_t LineOverhead = sizeof(std::string) + 16;
 // Commands sent ahead of their replies at most. A few hundred bytes of commands always fit
 // the socket buffers, so sending never blocks while replies pile up unread.
 inline constexpr std::size_t PipelineWindow = 128;
+// Bytes of a TLS handshake from the server, certificates included, and raw bytes waiting
+// for the rest of their record.
+inline constexpr std::size_t MaxHandshakeSize = 256u << 10;
+inline constexpr std::size_t MaxTlsPending = 64u << 10;
 }  // namespace IdLimits
 
 // Time-out arguments: milliseconds, or one of these.
@@ -88,6 +99,37 @@ private:
     int FReplyErrorCode;
 };
 
+// How the connection is protected: TLS from the first byte, TLS after the protocol's own
+// upgrade command (STLS), or plain text.
+enum class TIdSecurity { Tls, StartTls, None };
+
+// A TLS session that was refused or failed: the reason, and the SHA-256 of the certificate
+// the server offered (empty when it offered none), so that a user who trusts it can pin it.
+// No credentials have been sent when this is raised.
+class EIdTlsError : public EIdException {
+public:
+    SKIMBAR_RAISE_INLINE EIdTlsError(std::string reason, std::string fingerprint)
+        : EIdException(fingerprint.empty() ? reason : reason + "\r\nSHA-256: " + fingerprint),
+          FReason(std::move(reason)),
+          FFingerprint(std::move(fingerprint)) {}
+    const char* ClassName() const override { return "EIdTlsError"; }
+    const std::string& Reason() const { return FReason; }
+    // "AB:CD:..." (95 characters), or empty.
+    const std::string& Fingerprint() const { return FFingerprint; }
+
+private:
+    std::string FReason;
+    std::string FFingerprint;
+};
+
+namespace idtext {
+inline constexpr const char* RSTlsNoStls = "The server does not offer STLS; the password was not sent.";
+inline constexpr const char* RSTlsClosed = "The server closed the connection during the TLS handshake.";
+inline constexpr const char* RSTlsTimedOut = "The server did not complete the TLS handshake in time.";
+inline constexpr const char* RSTlsTooLarge = "The server's TLS handshake is too large.";
+inline constexpr const char* RSTlsBadPin = "The pinned certificate fingerprint is not 64 hexadecimal digits.";
+}  // namespace idtext
+
 // The process-wide socket stack: exists while at least one network component lives.
 class TIdStack {
 public:
@@ -139,6 +181,11 @@ public:
     void UpdateBindingLocal();
     void UpdateBindingPeer();
     void ClearAllocated() { FHandleAllocated = false; }
+    // Any thread: shuts the socket down so that a blocking wait of the connection's thread
+    // ends at once, and makes every later allocation fail (10004). For good: a cancelled
+    // handle is not used again.
+    void Cancel();
+    bool Cancelled() const { return FCancelled.load(); }
 
     std::string IP;   // local
     int Port = 0;
@@ -148,6 +195,9 @@ public:
 private:
     platform::net::Socket FHandle = platform::net::InvalidSocket;
     bool FHandleAllocated = false;
+    // Guards FHandle against Cancel from another thread while it is opened or closed.
+    std::mutex FCancelLock;
+    std::atomic<bool> FCancelled{false};
 };
 
 // Bytes received and not yet consumed; cut from the front.
@@ -226,7 +276,22 @@ public:
     // multi-line replies of POP3) a line "." ends the block as well: true then.
     bool CaptureLines(TStrings& dest, const std::string& delimiter = ".", bool dotUnstuff = true);
 
+    // Runs the TLS handshake on the open connection and checks the server's certificate:
+    // its SHA-256 against pinnedFingerprint when one is given (the chain then does not
+    // count), else the chain against the trust store and serverName. Bytes received before
+    // the handshake are dropped. Refusals and failures close the connection and raise
+    // EIdTlsError; afterwards every read and write goes through TLS.
+    void StartTls(const std::string& serverName, const std::string& pinnedFingerprint);
+    bool TlsActive() const { return FTls != nullptr; }
+    // SHA-256 of the server's certificate in the last handshake ("AB:CD:..."), or empty.
+    const std::string& PeerFingerprint() const { return FPeerFingerprint; }
+    // The TLS protocol of the open session, empty without one.
+    std::string TlsProtocol() const;
+
     TIdSocketHandle& Binding() { return FBinding; }
+    // Any thread: ends what the connection's thread waits for and fails what it does next.
+    void Cancel() { FBinding.Cancel(); }
+    bool Cancelled() const { return FBinding.Cancelled(); }
     TIdBuffer& InputBuffer() { return FInputBuffer; }
     TStrings& ReplyLines() { return FReplyLines; }
     std::int16_t ReplyCode() const { return FReplyCode; }
@@ -258,6 +323,11 @@ protected:
     // reply is the next to read. Otherwise the window is closed first.
     bool TakeAnnounced(const std::string& command);
     void ClearAnnounced();
+    // Waits (as ReadFromSocket does) and receives raw bytes into FRecvBuffer: their count,
+    // 0 at the peer's close, -1 when an explicit time-out passed first.
+    int ReceiveRaw(int timeout, std::size_t maxBytes);
+    void SendRaw(std::string_view bytes);
+    void EndTls();
 
     TIdSocketHandle FBinding;
     TIdBuffer FInputBuffer;
@@ -274,13 +344,17 @@ protected:
     std::deque<TIdAnnouncedCommand> FAnnounced;  // listed, not yet sent
     std::deque<TIdAnnouncedCommand> FInFlight;   // sent, reply not yet read
     int FCommandsSentAhead = 0;
+    std::unique_ptr<platform::tls::Engine> FTls;
+    std::string FTlsIn;  // raw bytes not yet turned into plain text
+    std::string FPeerFingerprint;
 };
 
 class TIdTCPClient : public TIdTCPConnection {
     SKIMBAR_CLASS(TIdTCPClient)
 public:
     explicit TIdTCPClient(TComponent* owner);
-    // Opens the connection to Host:Port; raises, with the socket closed, on any failure.
+    // Opens the connection to Host:Port (with Security Tls, the TLS session as well);
+    // raises, with the socket closed, on any failure.
     virtual void Connect();
 
     const std::string& Host() const { return FHost; }
@@ -291,12 +365,19 @@ public:
     void SetBoundIP(const std::string& value) { FBoundIP = value; }
     bool UseNagle() const { return FUseNagle; }
     void SetUseNagle(bool value) { FUseNagle = value; }
+    TIdSecurity Security() const { return FSecurity; }
+    void SetSecurity(TIdSecurity value) { FSecurity = value; }
+    // The pinned SHA-256 of the server's certificate, as typed; empty checks the chain.
+    const std::string& Fingerprint() const { return FFingerprint; }
+    void SetFingerprint(const std::string& value) { FFingerprint = value; }
 
 protected:
     std::string FHost;
     int FPort = 0;
     std::string FBoundIP;
     bool FUseNagle = true;
+    TIdSecurity FSecurity = TIdSecurity::None;
+    std::string FFingerprint;
 };
 
 // Raises EIdException when the text holds CR, LF or NUL, which would let it end a command

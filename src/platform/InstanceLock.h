@@ -7,11 +7,17 @@
 
 namespace platform {
 
+// The path with every part in its long form (Windows: GetLongPathName, so that a short 8.3
+// name gives the name the file was given), as a lock named after the executable needs it;
+// the path unchanged when that fails, and elsewhere.
+std::string LongPathName(const std::string& path);
+
 class TInstanceLock {
 public:
     // Windows: CreateMutexW(nullptr, TRUE, name). POSIX: flock on a lock file in
-    // $XDG_RUNTIME_DIR (or /tmp) named after the user and the text. When the lock cannot be
-    // made at all, the process counts as the first (AlreadyExists false).
+    // $XDG_RUNTIME_DIR (or /tmp) named after the user and the text; a lock file that is not
+    // the user's own regular file is refused. When the lock cannot be made at all, the
+    // process counts as the first (AlreadyExists false).
     explicit TInstanceLock(std::string name);
     ~TInstanceLock();  // releases the lock
     TInstanceLock(const TInstanceLock&) = delete;

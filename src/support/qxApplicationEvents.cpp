@@ -6,6 +6,7 @@
 
 #include "core/Text.h"
 #include "platform/CodeLocation.h"
+#include "platform/FileTail.h"
 #include "platform/Files.h"
 #include "platform/InstanceLock.h"
 #include "platform/Paths.h"
@@ -28,6 +29,7 @@ namespace {
 
 constexpr std::size_t kMaxTitleChars = 63;
 constexpr std::size_t kMaxTextChars = 1023;
+constexpr std::size_t kMaxMessageNameUnits = 255;
 
 std::function<TDateTime()>& NowHook() {
     static std::function<TDateTime()> hook;
@@ -57,12 +59,30 @@ void Halt() {
     std::_Exit(0);
 }
 
-// Valid UTF-8 without line breaks or other control characters: every one becomes a blank.
+// Invisible characters that change how a text reads: bidi overrides and marks, zero-width
+// characters, the byte order mark, soft hyphen and tags. A row with U+202E would read
+// backwards.
+bool IsFormatChar(char32_t c) {
+    return c == 0xAD || (c >= 0x600 && c <= 0x605) || c == 0x61C || c == 0x6DD || c == 0x70F || c == 0x8E2 ||
+           c == 0x180E || (c >= 0x200B && c <= 0x200F) || (c >= 0x202A && c <= 0x202E) ||
+           (c >= 0x2060 && c <= 0x2064) || (c >= 0x2066 && c <= 0x206F) || c == 0xFEFF ||
+           (c >= 0xFFF9 && c <= 0xFFFB) || c == 0x110BD || c == 0x110CD || (c >= 0x13430 && c <= 0x1343F) ||
+           (c >= 0x1BCA0 && c <= 0x1BCA3) || (c >= 0x1D173 && c <= 0x1D17A) || c == 0xE0001 ||
+           (c >= 0xE0020 && c <= 0xE007F);
+}
+
+// Valid UTF-8 on one line: line breaks, other control characters and format characters
+// become blanks.
 std::string OneLine(const std::string& s) {
     std::u32string chars = text::Utf8ToUtf32(s);
     for (char32_t& c : chars)
-        if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029) c = U' ';
+        if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 || IsFormatChar(c)) c = U' ';
     return text::Utf32ToUtf8(chars);
+}
+
+// A line that a reader could take for the start of a row: a date, then " -> ".
+bool StartsLikeRow(const std::string& line) {
+    return !line.empty() && line[0] >= '0' && line[0] <= '9' && line.find(" -> ") != std::string::npos;
 }
 
 }  // namespace
@@ -82,7 +102,7 @@ TqxApplicationEvents::TqxApplicationEvents(TComponent* owner) : TComponent(owner
     if (ui::HasBackend()) FStartOnceMessage = ui::RegisterMsg(WakeUpMessageName(exe));
     EnsureCfgIniFile();
     if (Has(csDesigning)) return;
-    ReadErrRows();
+    FLogUnreadable = !ReadErrRows();
     if (Application) {
         Application->OnException = TExceptionHook{this};
         Application->OnMessage = TMessageHook{this};
@@ -99,14 +119,49 @@ TqxApplicationEvents::~TqxApplicationEvents() {
     if (FInstanceLock) KeptLocks().push_back(std::move(FInstanceLock));
 }
 
-void TqxApplicationEvents::ReadErrRows() {
+bool TqxApplicationEvents::ReadErrRows() {
     const std::string path = ErrFileName();
-    if (!platform::FileExists(path)) return;
-    // A log that cannot be read (locked, no permission, not text) must not keep the program
-    // from starting: it begins with an empty log, which the next row replaces.
-    const std::optional<std::string> bytes = platform::ReadFileBytes(path);
-    if (!bytes || bytes->find('\0') != std::string::npos) return;
-    FErrRows.SetText(text::FileBytesToUtf8(*bytes));
+    FErrRows.Clear();
+    FRowsRead = 0;
+    FRowsCut = false;
+    if (!platform::FileExists(path)) return true;
+    // Only the rows the log keeps: a log of many megabytes costs no more than its tail. One
+    // line more tells whether older rows were left out.
+    const std::size_t limit = static_cast<std::size_t>(std::max(0, FMaxErrRows));
+    const std::optional<std::string> bytes = platform::ReadFileTail(path, limit + 1);
+    if (!bytes || bytes->find('\0') != std::string::npos) return false;
+    TStringList rows;
+    rows.SetText(text::FileBytesToUtf8(*bytes));
+    const int skip = std::max(0, rows.Count() - static_cast<int>(limit));
+    for (int i = skip; i < rows.Count(); ++i) FErrRows.Add(rows[i]);
+    FRowsRead = FErrRows.Count();
+    FRowsCut = skip > 0;
+    return true;
+}
+
+void TqxApplicationEvents::SetMaxErrRows(int value) {
+    const bool more = value > FMaxErrRows;
+    FMaxErrRows = value;
+    // Raised before any row was added (the design's value after creation): the log may hold
+    // older rows that the smaller limit left out.
+    if (more && FRowsCut && FErrRows.Count() == FRowsRead && !FLogUnreadable) FLogUnreadable = !ReadErrRows();
+}
+
+bool TqxApplicationEvents::KeepUnreadableLog() {
+    // Readable by now (a lock is gone): its rows come first.
+    TStringList added;
+    added.Assign(FErrRows);
+    if (ReadErrRows()) {
+        FErrRows.AddStrings(added);
+        return true;
+    }
+    FErrRows.Assign(added);
+    // Still unreadable: set it aside under a name of its own, never overwrite it.
+    const std::string path = ErrFileName();
+    const std::string base = platform::ChangeFileExt(path, "");
+    for (int n = 1; n <= 100; ++n)
+        if (platform::RenameFileNoReplace(path, base + "-unreadable-" + std::to_string(n) + ".ERR")) return true;
+    return !platform::FileExists(path);
 }
 
 void TqxApplicationEvents::Loaded() {
@@ -120,10 +175,11 @@ void TqxApplicationEvents::CheckSingleInstance() {
     auto lock = std::make_unique<platform::TInstanceLock>(InstanceLockName(exe));
     if (lock->AlreadyExists()) {
         lock.reset();
-        if (ui::HasBackend()) ui::BroadcastMsg(FStartOnceMessage, 0, 0);
+        // Never message 0: a message that could not be registered wakes nobody.
+        if (ui::HasBackend() && FStartOnceMessage != 0) ui::BroadcastMsg(FStartOnceMessage, 0, 0);
 #ifndef _WIN32
         // No window message crosses processes here: the lock's wake-up stands in for it.
-        platform::PostWake(WakeUpMessageName(exe));
+        platform::PostWake(text::FoldCase(WakeUpMessageName(exe)));
 #endif
         Halt();
         return;
@@ -132,7 +188,7 @@ void TqxApplicationEvents::CheckSingleInstance() {
 #ifndef _WIN32
     // The first instance looks for wake-ups and turns each into the wake-up message of its
     // own queue, where AppMessage takes it as on Windows.
-    auto listener = std::make_unique<platform::TWakeListener>(WakeUpMessageName(exe));
+    auto listener = std::make_unique<platform::TWakeListener>(text::FoldCase(WakeUpMessageName(exe)));
     if (!listener->Listening() || !ui::HasBackend()) return;
     FWakeListener = std::move(listener);
     FWakeTimer = new TTimer(this);
@@ -174,10 +230,17 @@ void TqxApplicationEvents::AppException(TObject* Sender, Exception& E) {
 void TqxApplicationEvents::LogException(const Exception& E, std::uintptr_t address) {
     try {
         FErrRows.Add(ErrorRow(E, address, CurrentTime()));
+        if (FLogUnreadable) FLogUnreadable = !KeepUnreadableLog();
         const int keep = std::max(0, FMaxErrRows);
-        while (FErrRows.Count() > keep) FErrRows.Delete(0);
-        // A failed save keeps the rows in memory; the next exception writes them all.
-        (void)platform::WriteFileBytes(ErrFileName(), FErrRows.Text());
+        if (FErrRows.Count() > keep) {
+            // In one step: row by row from the front costs minutes on a long log.
+            TStringList kept;
+            for (int i = FErrRows.Count() - keep; i < FErrRows.Count(); ++i) kept.Add(FErrRows[i]);
+            FErrRows.Assign(kept);
+        }
+        // A failed save keeps the rows in memory; the next exception writes them all. A log
+        // that could not be read is never overwritten.
+        if (!FLogUnreadable) (void)platform::WriteFileBytes(ErrFileName(), FErrRows.Text());
     } catch (...) {
         // The log never adds an error of its own to the one it records.
     }
@@ -186,12 +249,24 @@ void TqxApplicationEvents::LogException(const Exception& E, std::uintptr_t addre
 std::string TqxApplicationEvents::ErrFileName() const { return ErrFileNameFor(platform::ExePath()); }
 
 std::string TqxApplicationEvents::WakeUpMessageName(const std::string& exePath) {
-    const std::string name = platform::ExtractFileName(exePath);
-    return "WM_USER_" + name.substr(0, name.find('.'));
+    const std::string name = platform::ExtractFileName(platform::LongPathName(exePath));
+    const std::string full = "WM_USER_" + name.substr(0, name.find('.'));
+    if (text::Utf8ToUtf16(full).size() <= kMaxMessageNameUnits) return full;
+    // The system registers no longer name: cut it, and tell names cut alike apart by a hash
+    // of the whole (case folded, as the system compares these names).
+    std::uint32_t h = 2166136261u;
+    for (unsigned char c : text::FoldCase(full)) h = (h ^ c) * 16777619u;
+    const std::string tail = "~" + text::IntToHex(h, 8);
+    std::size_t chars = kMaxMessageNameUnits - tail.size();
+    std::string cut = text::CharLeft(full, chars);
+    while (text::Utf8ToUtf16(cut).size() + tail.size() > kMaxMessageNameUnits) cut = text::CharLeft(full, --chars);
+    return cut + tail;
 }
 
 std::string TqxApplicationEvents::InstanceLockName(const std::string& exePath) {
-    return platform::ExtractFileName(exePath);
+    // One name for every spelling of the same file: the long name, case folded, as the file
+    // system compares names.
+    return text::FoldCase(platform::ExtractFileName(platform::LongPathName(exePath)));
 }
 
 std::string TqxApplicationEvents::ErrFileNameFor(const std::string& exePath) {
@@ -208,7 +283,9 @@ std::string TqxApplicationEvents::ErrorText(const Exception& E, std::uintptr_t a
         // No module holds it (or it is unknown): the program's own name, the bare address.
         module = platform::ExtractFileName(platform::ExePath());
     }
-    const std::string message = OneLine(E.Message());
+    std::string message = OneLine(E.Message());
+    // The message opens the row's second line, which must never pass for a row of its own.
+    if (StartsLikeRow(message)) message.insert(0, " ");
     const bool dot = !message.empty() && message.back() != '.';
     const std::string text = rtl::Format(rtl::SExceptionInModule,
                                          {OneLine(E.ClassName()), OneLine(module), text::IntToHex(offset, 8),

@@ -15,3 +15,9 @@ void TqxCheckBox::ReadRemanentValue() {
 }
 
 void TqxCheckBox::WriteRemanentValue() { WriteRemanentBool(this, Checked()); }
+
+std::string TqxCheckBox::ValueText() { return Checked() ? "1" : "0"; }
+
+void TqxCheckBox::SetValueText(const std::string& value) {
+    SetChecked(value == "1");
+}

@@ -13,4 +13,6 @@ public:
 protected:
     void ReadRemanentValue() override;
     void WriteRemanentValue() override;
+    std::string ValueText() override;
+    void SetValueText(const std::string& value) override;
 };

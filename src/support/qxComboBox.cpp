@@ -34,3 +34,9 @@ void TqxComboBox::ReadRemanentValue() {
 }
 
 void TqxComboBox::WriteRemanentValue() { WriteRemanentString(this, Text()); }
+
+std::string TqxComboBox::ValueText() { return Text(); }
+
+void TqxComboBox::SetValueText(const std::string& value) {
+    SetText(value);
+}

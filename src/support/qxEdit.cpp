@@ -36,11 +36,24 @@ void TqxEdit::ReadRemanentValue() {
         return;
     }
     if (plain != Text()) SetText(plain);
-    // A plain value of an older version: written protected at the next save.
-    if (!stored.empty() && !IsProtectedValue(stored)) FRemanentChanged = true;
+    // A plain value of an older version: stored protected at once, not left readable on disk
+    // until the program ends. Should that write fail, the next save tries again.
+    if (!stored.empty() && !IsProtectedValue(stored)) {
+        FRemanentChanged = true;
+        ui::SafeCall(this, [this] {
+            WriteRemanentValue();
+            FRemanentChanged = false;
+        });
+    }
 }
 
 void TqxEdit::WriteRemanentValue() {
     // An empty text has nothing to hide and is stored empty.
     WriteRemanentString(this, FProtected && !Text().empty() ? ProtectValue(Text()) : Text());
+}
+
+std::string TqxEdit::ValueText() { return Text(); }
+
+void TqxEdit::SetValueText(const std::string& value) {
+    SetText(value);
 }

@@ -2,7 +2,7 @@
 // Edit that remembers its text under [String]. Any change not made by loading marks it,
 // whatever Remanent says, so its text is written on exit and destruction.
 // With Protected set (a password) the text is stored protected for the current user; a
-// plain stored value is taken as it is and stored protected at the next save.
+// plain stored value is taken as it is and stored protected as soon as it is read.
 #include "support/qxRemanent.h"
 #include "ui/StdCtrls.h"
 
@@ -17,6 +17,8 @@ public:
 protected:
     void ReadRemanentValue() override;
     void WriteRemanentValue() override;
+    std::string ValueText() override;
+    void SetValueText(const std::string& value) override;
 
 private:
     bool FProtected = false;

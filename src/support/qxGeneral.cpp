@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "core/IniQuoting.h"
 #include "core/Text.h"
 #include "platform/Files.h"
 #include "platform/Locale.h"
@@ -208,7 +209,8 @@ int ReadRemanentInteger(const TComponent* control, int defaultValue) {
 }
 
 void WriteRemanentString(const TComponent* control, const std::string& value) {
-    RequireCfg().WriteString("String", GetRemanentKey(control), value);
+    // Quoted where the reader would drop blanks or quotes: a password comes back as typed.
+    RequireCfg().WriteString("String", GetRemanentKey(control), IniQuoted(value));
 }
 
 std::string ReadRemanentString(const TComponent* control, const std::string& defaultValue) {
@@ -236,7 +238,7 @@ void LoadRemanentControls() {
 
 int RegisterLangString(const std::string& key, const std::string& defaultText, bool noExport) {
     TState& s = State();
-    if (!noExport && s.ExportFile) s.ExportFile->WriteString(kGeneral, key, defaultText);
+    if (!noExport && s.ExportFile) s.ExportFile->WriteString(kGeneral, key, IniQuoted(defaultText));
     s.Keys.Add(key);
     return s.Texts.Add(defaultText);
 }

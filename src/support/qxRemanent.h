@@ -3,12 +3,43 @@
 // flags, registration when loaded, the load message, and saving on exit and when the window
 // is destroyed. Each control supplies how its value is read and written, and when a change
 // marks it.
+#include <string>
+#include <vector>
+
 #include "support/qxGeneral.h"
 #include "ui/Controls.h"
 #include "ui/Forms.h"
 
+// What a form sees of each of its remembering controls, whatever their kind.
+class IqxRemanent {
+public:
+    // Writes the value when it changed since it was last loaded or saved.
+    virtual void SaveRemanent() = 0;
+    // The value as text ("1"/"0" for a check box, the position for an up-down).
+    virtual std::string RemanentValue() = 0;
+    // Puts back a value RemanentValue gave; a real change runs the control's events and is
+    // written at once, so that the settings file holds it too.
+    virtual void RestoreRemanentValue(const std::string& value) = 0;
+
+protected:
+    ~IqxRemanent() = default;
+};
+
+// The remembering controls a form owns, in creation order (Remanent or not: a plain edit
+// still keeps a text the form shows).
+inline std::vector<IqxRemanent*> RemanentControlsOf(const TComponent* form) {
+    std::vector<IqxRemanent*> controls;
+    for (int i = 0; i < form->ComponentCount(); ++i)
+        if (auto* control = dynamic_cast<IqxRemanent*>(form->Components(i))) controls.push_back(control);
+    return controls;
+}
+// What destroying the form's windows would write, written now.
+inline void SaveRemanentValues(const TComponent* form) {
+    for (IqxRemanent* control : RemanentControlsOf(form)) control->SaveRemanent();
+}
+
 template <class Base>
-class TqxRemanentControl : public Base {
+class TqxRemanentControl : public Base, public IqxRemanent {
 public:
     explicit TqxRemanentControl(TComponent* owner) : Base(owner) {}
     ~TqxRemanentControl() override { UnregisterRemanentControl(this); }
@@ -31,11 +62,19 @@ public:
         FLoadingRemanent = false;
     }
 
-    // Writes the value when it changed since it was last loaded or saved.
-    void SaveRemanent() {
+    void SaveRemanent() override {
         if (!FRemanentChanged) return;
         FRemanentChanged = false;
         WriteRemanentValue();
+    }
+
+    std::string RemanentValue() override { return ValueText(); }
+    void RestoreRemanentValue(const std::string& value) override {
+        if (ValueText() == value) return;
+        SetValueText(value);
+        // The stored value may be the one that is now undone.
+        if (FRemanent) FRemanentChanged = true;
+        SaveRemanent();
     }
 
     void DoExit() override {
@@ -74,6 +113,8 @@ protected:
 
     virtual void ReadRemanentValue() = 0;
     virtual void WriteRemanentValue() = 0;
+    virtual std::string ValueText() = 0;
+    virtual void SetValueText(const std::string& value) = 0;
 
     bool FRemanent = false;
     bool FLoadingRemanent = false;

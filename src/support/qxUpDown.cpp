@@ -1,5 +1,9 @@
 #include "support/qxUpDown.h"
 
+#include <string>
+
+#include "core/Text.h"
+
 SKIMBAR_CLASS_INFO(TqxUpDown, TUpDown,
                    props::Boolean<TqxUpDown>("Remanent", &TqxUpDown::Remanent,
                                              &TqxUpDown::SetRemanent))
@@ -7,6 +11,12 @@ SKIMBAR_CLASS_INFO(TqxUpDown, TUpDown,
 void TqxUpDown::Click(TUDBtnType button) {
     if (ChangeCounts()) FRemanentChanged = true;
     TUpDown::Click(button);
+}
+
+void TqxUpDown::PositionTyped() {
+    // A value typed into the edit is the position as much as one set with the arrows.
+    if (ChangeCounts()) FRemanentChanged = true;
+    TUpDown::PositionTyped();
 }
 
 void TqxUpDown::ReadRemanentValue() {
@@ -17,3 +27,10 @@ void TqxUpDown::ReadRemanentValue() {
 }
 
 void TqxUpDown::WriteRemanentValue() { WriteRemanentInteger(this, Position()); }
+
+std::string TqxUpDown::ValueText() { return std::to_string(Position()); }
+
+void TqxUpDown::SetValueText(const std::string& value) {
+    int position = Position();
+    if (text::TryStrToInt(value, position)) SetPosition(position);
+}

@@ -87,11 +87,11 @@ std::string WithoutMarkers(std::string_view caption) {
 }
 
 char32_t FirstMarked(std::string_view caption) {
-    const std::size_t amp = caption.find('&');
-    if (amp == npos || amp + 1 >= caption.size()) return 0;
-    std::size_t length;
-    const char32_t c = DecodeAt(caption, amp + 1, length);
-    return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c;
+    // The same marker the key handling takes, so that assignment never hands out a key that
+    // a caption with "&&" already answers to.
+    const TParsed p = Parse(caption);
+    if (p.MarkPos == npos) return 0;
+    return (p.Char >= 'a' && p.Char <= 'z') ? p.Char - 'a' + 'A' : p.Char;
 }
 
 }  // namespace ui::accel

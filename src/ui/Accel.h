@@ -33,8 +33,8 @@ inline std::string Shown(std::string_view caption) { return Parse(caption).Shown
 // The caption without its single markers, "&&" kept (for captions that get a new marker).
 std::string WithoutMarkers(std::string_view caption);
 
-// The character after the first "&" that is not the caption's last character, "&&" giving
-// "&" (the rule by which form captions count as already having an accelerator); ASCII a-z
+// The marked character of Parse (the first single "&" with a character after it; "&&" is a
+// literal "&"), by which form captions count as already having an accelerator; ASCII a-z
 // in upper case; 0 when none.
 char32_t FirstMarked(std::string_view caption);
 

@@ -76,6 +76,8 @@ public:
     virtual void WaitMessage() = 0;           // blocks until there may be one
     virtual void Dispatch(const TMsg& msg) = 0;
     virtual void PostQuit() = 0;
+    // Any thread: the loop of the user-interface thread soon calls Application->RunQueued().
+    virtual void WakeUp() = 0;
 
     // Timers: the backend calls timer.Fire() for each tick.
     virtual void StartTimer(TTimer& timer, int intervalMs) = 0;

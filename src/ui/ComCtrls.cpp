@@ -97,10 +97,20 @@ void TCustomUpDown::ShowPosition() {
     if (FAssociate) FAssociate->SetText(std::to_string(FPosition));
 }
 
+void TCustomUpDown::AssociateTextChanged() {
+    const std::int16_t before = FPosition;
+    TakeUpAssociateText();
+    if (FPosition == before) return;
+    if (RawHandle()) Backend().UpdateWindow(*this, TUpdate::State);
+    PositionTyped();
+}
+
 void TCustomUpDown::SetAssociate(TWinControl* edit) {
     if (edit == FAssociate) return;
     if (edit == this) throw EInvalidOperation("Ein Auf-Ab-Schalter kann nicht sein eigener Partner sein");
+    if (auto* old = dynamic_cast<TCustomEdit*>(FAssociate); old && old->UpDown() == this) old->SetUpDown(nullptr);
     FAssociate = edit;
+    if (auto* buddy = dynamic_cast<TCustomEdit*>(edit)) buddy->SetUpDown(this);
     if (edit) {
         FreeNotification(edit);
         PlaceBesideAssociate();

@@ -12,9 +12,10 @@ enum TUDAlignButton { udLeft, udRight };
 using TUDClickEvent = std::function<void(TObject* Sender, TUDBtnType Button)>;
 
 // Up-down arrows. Position is a 16-bit signed number kept within Min..Max and shown in the
-// Associate edit (whose change event fires). Reading Position first takes up a whole number
-// typed into the associated edit, when it lies within Min..Max. The arrows step by
-// Increment (no wrap-around unless Wrap) and then call Click; typing does not.
+// Associate edit (whose change event fires). The up-down follows its edit: a whole number
+// typed into it, when it lies within Min..Max, becomes the position (PositionTyped runs).
+// The arrows step by Increment (no wrap-around unless Wrap) and then call Click; typing
+// does not.
 class TCustomUpDown : public TWinControl {
     SKIMBAR_CLASS(TCustomUpDown)
 public:
@@ -40,6 +41,12 @@ public:
     using TControl::Click;
     // Backend / tests: an arrow was pressed.
     void NotifyArrow(TUDBtnType button);
+    // The associated edit's text changed, by the user or the program.
+    void AssociateTextChanged();
+
+protected:
+    // The position changed because a number was typed into the associated edit.
+    virtual void PositionTyped() {}
 
 public:
     void Notification(TComponent* component, TOperation operation) override;

@@ -462,6 +462,21 @@ void TApplication::Run() {
     FRunning = false;
 }
 
+void TApplication::EndSession() {
+    if (FSessionEnded) return;
+    FSessionEnded = true;
+    try {
+        if (OnEndSession)
+            OnEndSession(this);
+        else if (FMainForm)
+            FMainForm->Close();
+    } catch (...) {
+        Terminate();
+        throw;
+    }
+    Terminate();
+}
+
 void TApplication::Terminate() {
     FTerminated = true;
     if (HasBackend()) Backend().PostQuit();
@@ -504,6 +519,29 @@ void TApplication::HandleMessage() {
         HandleException(this);
     }
     DoReleases();
+}
+
+void TApplication::Queue(std::function<void()> fn) {
+    bool wake = false;
+    {
+        std::lock_guard<std::mutex> guard(FQueueLock);
+        FQueued.push_back(std::move(fn));
+        // One wake-up at a time: a flood of posted messages would keep timers and painting
+        // (which come only when nothing is posted) away from the loop.
+        wake = !FWakePending;
+        FWakePending = true;
+    }
+    if (wake) Backend().WakeUp();
+}
+
+void TApplication::RunQueued() {
+    std::deque<std::function<void()>> batch;
+    {
+        std::lock_guard<std::mutex> guard(FQueueLock);
+        batch.swap(FQueued);
+        FWakePending = false;
+    }
+    for (auto& fn : batch) ui::SafeCall(this, fn);
 }
 
 void TApplication::DoReleases() {

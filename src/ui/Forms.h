@@ -1,6 +1,9 @@
 #pragma once
 // Forms, the screen and the application object.
+#include <atomic>
+#include <deque>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -199,6 +202,14 @@ public:
     void Restore();
     void Minimize();
 
+    // The session ends (log-off, shut-down, restart): the process ends when this returns.
+    // Runs OnEndSession once (the program ends itself as Quit does and writes what it keeps),
+    // or without one closes the main form; then the message loop ends. The backend calls it
+    // on WM_ENDSESSION.
+    void EndSession();
+    bool SessionEnded() const { return FSessionEnded; }
+    TNotifyEvent OnEndSession;
+
     // Called inside a catch block: abort exceptions vanish, others go to OnException or,
     // without one, to ShowException. A thrown value that is not one of the program's
     // exceptions arrives as an EForeignException (class name of its type, its message).
@@ -223,6 +234,19 @@ public:
     // Frees released forms (after each message).
     void DoReleases();
 
+    // The hand-over from other threads. Queue may be called on any thread: fn runs on the
+    // user-interface thread from the message loop (also inside modal loops), in the order
+    // queued. Exceptions of fn go to HandleException. What is still queued when the
+    // application goes is dropped.
+    void Queue(std::function<void()> fn);
+    // The backend, woken: runs what is queued now (user-interface thread).
+    void RunQueued();
+    // Work on other threads that will queue more (a headless loop then waits in real time
+    // for it instead of only moving its virtual clock). Any thread.
+    void BeginBackgroundWork() { ++FBackgroundWork; }
+    void EndBackgroundWork() { --FBackgroundWork; }
+    bool BackgroundWorkPending() const { return FBackgroundWork.load() > 0; }
+
 public:
     void Notification(TComponent* component, TOperation operation) override;
 
@@ -233,6 +257,7 @@ private:
     bool FTerminated = false;
     bool FRunning = false;
     bool FCreatingMainForm = false;
+    bool FSessionEnded = false;
     TCustomForm* FMainForm = nullptr;
     int FHintPause = 500;
     int FHintHidePause = 2500;
@@ -241,6 +266,10 @@ private:
     bool FHintShown = false;
     std::string FShownHint;
     std::vector<TCustomForm*> FReleased;
+    std::mutex FQueueLock;
+    std::deque<std::function<void()>> FQueued;
+    bool FWakePending = false;  // a wake-up is on its way to the loop
+    std::atomic<int> FBackgroundWork{0};
     friend class TCustomForm;
 };
 

@@ -1,6 +1,7 @@
 #include "ui/StdCtrls.h"
 
 #include "ui/ActnList.h"
+#include "ui/ComCtrls.h"
 #include "ui/Backend.h"
 #include "ui/Forms.h"
 #include "ui/PropHelpers.h"
@@ -174,6 +175,12 @@ void TCustomEdit::Change() {
 void TCustomEdit::TextChanged() {
     TWinControl::TextChanged();
     Change();
+    if (FUpDown) FUpDown->AssociateTextChanged();
+}
+
+void TCustomEdit::Notification(TComponent* component, TOperation operation) {
+    TWinControl::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == FUpDown) FUpDown = nullptr;
 }
 
 void TCustomEdit::NotifyUserText(const std::string& text) { SetText(text); }

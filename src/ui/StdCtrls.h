@@ -42,7 +42,10 @@ public:
     explicit TLabel(TComponent* owner) : TCustomLabel(owner) {}
 };
 
-// Single-line edit. Change runs OnChange whenever the text changes, by the user or the program.
+class TCustomUpDown;
+
+// Single-line edit. Change runs OnChange whenever the text changes, by the user or the
+// program; then the up-down it is the associate of follows the text.
 class TCustomEdit : public TWinControl {
     SKIMBAR_CLASS(TCustomEdit)
 public:
@@ -58,11 +61,16 @@ public:
     virtual void Change();
     // Backend: the user changed the text.
     void NotifyUserText(const std::string& text);
+    // Set by the up-down when it takes this edit as its associate.
+    TCustomUpDown* UpDown() const { return FUpDown; }
+    void SetUpDown(TCustomUpDown* upDown) { FUpDown = upDown; }
+    void Notification(TComponent* component, TOperation operation) override;
 
 protected:
     void TextChanged() override;
 
 private:
+    TCustomUpDown* FUpDown = nullptr;
     char FPasswordChar = 0;
     int FMaxLength = 0;
     bool FReadOnly = false;

@@ -171,6 +171,20 @@ TEST_F(MailPanelTest, SubjectIsCutAfter30CharactersCountingCharactersNotBytes) {
     EXPECT_EQ(item->Subject(), u30 + "x");  // the field keeps the text passed in
 }
 
+// A sender may be a whole header line (up to a megabyte): cut as a subject is, late enough
+// that ordinary addresses stay whole.
+TEST_F(MailPanelTest, SenderIsCutAfter64Characters) {
+    const std::string address = "firstname.middlename.lastname@department.example-company.co.uk";  // 62
+    EXPECT_EQ(TMailPanel::SenderLine(address), "From: " + address);
+    EXPECT_EQ(TMailPanel::SenderLine(std::string(64, 'a')), "From: " + std::string(64, 'a'));
+    EXPECT_EQ(TMailPanel::SenderLine(std::string(65, 'a')), "From: " + std::string(61, 'a') + "...");
+    const std::string huge(1 << 20, 'x');
+    TMailPanel* item = Fill(huge, "s", 0, Dec7At905());
+    EXPECT_EQ(item->FromLabel()->Caption(), "From: " + std::string(61, 'x') + "...");
+    EXPECT_EQ(item->SenderText(), huge);
+    EXPECT_LT(item->Width(), 100 * kChar);
+}
+
 TEST_F(MailPanelTest, SizeShowsWholeKilobytesAndNoFigureBelowHalfAKilobyte) {
     struct Case {
         int Bytes;

@@ -1,5 +1,5 @@
-// Finding the mail program: the default mail client first (user before machine), then the
-// mailto command cut before its arguments; the program path always quoted.
+// Finding the mail program: the chosen mail client first (its name and command each looked up
+// in the user's hive, then the machine's), then the mailto command; arguments kept.
 #include <gtest/gtest.h>
 
 #include "app/MailProgram.h"
@@ -11,27 +11,27 @@ namespace {
 using platform::RootKey;
 using platform::TRegistry;
 
-TEST(MailProgramText, MailtoRuleStopsAtSlashOrPercentAndDropsQuotes) {
-    EXPECT_EQ(CommandBeforeArguments("\"C:\\Program Files\\Mail\\mail.exe\" /mailurl:%1"),
-              "C:\\Program Files\\Mail\\mail.exe ");
-    EXPECT_EQ(CommandBeforeArguments("/mailurl:%1"), "");
-    EXPECT_EQ(CommandBeforeArguments("mail.exe %1"), "mail.exe ");
-    EXPECT_EQ(CommandBeforeArguments(""), "");
-}
-
-TEST(MailProgramText, ProgramPathIsQuoted) {
+// Registered commands taken apart as Windows does: program path, then its arguments.
+TEST(MailProgramText, RegisteredCommandKeepsItsArgumentsAndQuotesTheProgram) {
+    const auto exists = [](const std::string& path) {
+        return path == "C:\\Program Files\\Mail\\mail.exe" || path == "C:\\Mail Tools\\mailer.exe";
+    };
     struct Case {
         const char* command;
-        const char* quoted;
+        const char* line;
     } cases[] = {
-        {"C:\\Program Files\\Mail\\mail.exe ", "\"C:\\Program Files\\Mail\\mail.exe\""},
-        {"\"C:\\Program Files\\Mail\\mail.exe\" -compose \"%1\"", "\"C:\\Program Files\\Mail\\mail.exe\""},
-        {"C:\\Program Files\\Mail\\MAIL.EXE -compose", "\"C:\\Program Files\\Mail\\MAIL.EXE\""},
-        {"mail -compose", "\"mail\""},
-        {"   ", ""},
+        {"rundll32.exe url.dll,MailToProtocolHandler %1", "\"rundll32.exe\" url.dll,MailToProtocolHandler mailto:"},
+        {"C:\\tools.exe.d\\mailer.exe", "\"C:\\tools.exe.d\\mailer.exe\""},
+        {"\"C:\\Program Files\\Mail\\mail.exe\" /mailurl:%1", "\"C:\\Program Files\\Mail\\mail.exe\" /mailurl:mailto:"},
+        {"C:\\Program Files\\Mail\\mail.exe -compose \"%1\"", "\"C:\\Program Files\\Mail\\mail.exe\" -compose \"mailto:\""},
+        {"C:\\Mail Tools\\mailer -m %L", "\"C:\\Mail Tools\\mailer\" -m mailto:"},
+        {"C:\\Missing Dir\\mail.exe /x", "\"C:\\Missing Dir\\mail.exe\" /x"},
+        {"mail -compose", "\"mail\" -compose"},
         {"\"C:\\unterminated", "\"C:\\unterminated\""},
+        {"   ", ""},
+        {"\"\" %1", ""},
     };
-    for (const Case& c : cases) EXPECT_EQ(QuoteProgramPath(c.command), c.quoted) << c.command;
+    for (const Case& c : cases) EXPECT_EQ(RegisteredCommandLine(c.command, "mailto:", exists), c.line) << c.command;
 }
 
 // Natively the registry is a folder of the test; under Windows the keys are real and are
@@ -86,11 +86,23 @@ protected:
 
 TEST_F(MailProgramRegistry, DefaultClientComesFirstAndUserBeforeMachine) {
     SetMailto("\"C:\\SkimbarTest\\mailto.exe\" /mailurl:%1");
-    EXPECT_EQ(MailProgramCommand(), "\"C:\\SkimbarTest\\mailto.exe\"");
+    EXPECT_EQ(MailProgramCommand(), "\"C:\\SkimbarTest\\mailto.exe\" /mailurl:mailto:");
     SetClient(RootKey::LocalMachine, "SkimbarOtherMail", "C:\\SkimbarTest\\machine.exe -mail");
-    EXPECT_EQ(MailProgramCommand(), "\"C:\\SkimbarTest\\machine.exe\"");
-    SetClient(RootKey::CurrentUser, "SkimbarTestMail", "\"C:\\SkimbarTest\\Program Files\\user.exe\" -compose %1");
-    EXPECT_EQ(MailProgramCommand(), "\"C:\\SkimbarTest\\Program Files\\user.exe\"");
+    EXPECT_EQ(MailProgramCommand(), "\"C:\\SkimbarTest\\machine.exe\" -mail");
+    SetClient(RootKey::CurrentUser, "SkimbarTestMail", "\"C:\\SkimbarTest\\Program Files\\user.exe\" -open");
+    EXPECT_EQ(MailProgramCommand(), "\"C:\\SkimbarTest\\Program Files\\user.exe\" -open");
+}
+
+// The usual layout: the user names a client that is registered for the whole machine.
+TEST_F(MailProgramRegistry, UsersChoiceIsFoundInTheMachinesHive) {
+    SetClient(RootKey::LocalMachine, "SkimbarOtherMail", "C:\\SkimbarTest\\machine.exe");
+    TRegistry chosen(RootKey::LocalMachine);
+    ASSERT_TRUE(chosen.OpenKey("\\Software\\Clients\\Mail\\SkimbarTestMail\\shell\\open\\command", true));
+    chosen.WriteString("", "C:\\SkimbarTest\\chosen.exe /mail");
+    TRegistry user(RootKey::CurrentUser);
+    ASSERT_TRUE(user.OpenKey("\\Software\\Clients\\Mail", true));
+    user.WriteString("", "SkimbarTestMail");
+    EXPECT_EQ(MailProgramCommand(), "\"C:\\SkimbarTest\\chosen.exe\" /mail");
 }
 
 TEST_F(MailProgramRegistry, EnvironmentReferencesAreExpanded) {
@@ -105,14 +117,15 @@ TEST_F(MailProgramRegistry, ClientWithoutCommandFallsBackToMailto) {
     ASSERT_TRUE(reg.OpenKey("\\Software\\Clients\\Mail", true));
     reg.WriteString("", "SkimbarTestMail");  // no shell\open\command below it
     SetMailto("\"C:\\SkimbarTest\\mailto.exe\" /mailurl:%1");
-    EXPECT_EQ(MailProgramCommand(), "\"C:\\SkimbarTest\\mailto.exe\"");
+    EXPECT_EQ(MailProgramCommand(), "\"C:\\SkimbarTest\\mailto.exe\" /mailurl:mailto:");
 }
 
-TEST_F(MailProgramRegistry, CommandStartingWithSlashOrTooLongIsNone) {
-    SetMailto("/SkimbarTest %1");
-    EXPECT_EQ(MailProgramCommand(), "");
+// An overlong client command is not used; the mailto command stands in, as for a client
+// without one.
+TEST_F(MailProgramRegistry, TooLongCommandIsNotUsed) {
     SetClient(RootKey::CurrentUser, "SkimbarTestMail", "C:\\SkimbarTest\\" + std::string(1100, 'x') + ".exe");
-    EXPECT_EQ(MailProgramCommand(), "");
+    SetMailto("\"C:\\SkimbarTest\\mailto.exe\" /mailurl:%1");
+    EXPECT_EQ(MailProgramCommand(), "\"C:\\SkimbarTest\\mailto.exe\" /mailurl:mailto:");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // before the start, the start as the program makes it, and shutdown as the program ends.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -81,6 +82,18 @@ protected:
     }
     void Tick(int n = 1) {
         for (int i = 0; i < n; ++i) Form->ScrollTimerTimer(Form->ScrollTimer);
+    }
+
+    // A poll as the timer starts it, and the message loop until it has ended (at most
+    // maxMs of real time: its worker talks to a real server).
+    void RunPoll(int maxMs = 20000) {
+        Form->PollMailTimerTimer(Form->PollMailTimer);
+        WaitPoll(maxMs);
+    }
+    void WaitPoll(int maxMs = 20000) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(maxMs);
+        while (Form->PollRunning() && std::chrono::steady_clock::now() < end) Application->HandleMessage();
+        ASSERT_FALSE(Form->PollRunning()) << "the poll did not end";
     }
 
     // The welcome item out of the way.

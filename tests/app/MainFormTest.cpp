@@ -1,10 +1,16 @@
 // The main window on the headless backend: the order of its start-up, the strip's edge cases,
 // the actions and menu, and what it keeps under General.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <thread>
 
 #include "app/MainFormFixture.h"
 #include "core/IniFile.h"
+#include "platform/Files.h"
 #include "ui/ImgList.h"
+#include "ui/Messages.h"
 
 namespace {
 
@@ -58,7 +64,7 @@ TEST_F(MainFormTest, FormCreateRunsItsStepsInOrder) {
     // the poll timer through the main window; step 11 then sets the first poll's 2000 ms.
     EXPECT_EQ(seen[9].PollInterval, 7 * 60000);
     EXPECT_EQ(seen[12].PollInterval, 2000);
-    EXPECT_TRUE(seen[12].Hint.empty());
+    EXPECT_EQ(seen[12].Hint, "Click to open your standard mail program");  // the design's
     EXPECT_EQ(seen[13].Hint, "Click to open your standard mail program");
     EXPECT_EQ(seen[14].Language, "ENGLISH");
     EXPECT_EQ(seen[18].ScrollInterval, 30);
@@ -180,20 +186,42 @@ TEST_F(MainFormTest, AClickOnAnItemDuringWhichTheTickFreesItLeavesNothingBehind)
 
 
 // Under Windows the Wine test starts a real registered program instead.
-TEST_F(MainFormTest, ClickStartsTheRegisteredMailClientAndHidesTheBar) {
+TEST_F(MainFormTest, ClickStartsTheRegisteredMailClientWithItsArgumentsAndHidesTheBar) {
     WriteSettings("127.0.0.1:1");
+    WriteFile("mail client", "#!/bin/sh\nprintf '%s|' \"$@\" > \"$0.ran\"\n");
+    ASSERT_EQ(::chmod(AtUtf8("mail client").c_str(), 0755), 0);
     platform::TRegistry reg(platform::RootKey::CurrentUser);
     ASSERT_TRUE(reg.OpenKey("\\Software\\Clients\\Mail", true));
     reg.WriteString("", "TestMail");
     platform::TRegistry cmd(platform::RootKey::CurrentUser);
     ASSERT_TRUE(cmd.OpenKey("\\Software\\Clients\\Mail\\TestMail\\shell\\open\\command", true));
-    cmd.WriteString("", "/bin/sh -c \"touch " + AtUtf8("started") + "\"");
+    // Unquoted, with a blank in the program's path, as such commands are often registered.
+    cmd.WriteString("", AtUtf8("mail client") + " -open \"two words\"");
     Start();
     ASSERT_TRUE(Form->Visible());
     H().Click(*Item(0));
     EXPECT_TRUE(H().MessageBoxes().empty());
     EXPECT_FALSE(Form->Visible());
     EXPECT_FALSE(Item(0)->Alive());
+    std::string ran;
+    for (int i = 0; i < 500 && ran.empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (platform::FileExists(AtUtf8("mail client.ran"))) ran = ReadFile("mail client.ran");
+    }
+    EXPECT_EQ(ran, "-open|two words|");
+}
+
+TEST_F(MainFormTest, AMailProgramThatDoesNotStartIsReportedAndTheBarStays) {
+    WriteSettings("127.0.0.1:1");
+    platform::TRegistry reg(platform::RootKey::LocalMachine);
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Classes\\mailto\\shell\\open\\command", true));
+    reg.WriteString("", AtUtf8("no such folder") + "/mailer.exe %1");
+    Start();
+    H().AnswerMessageBox(1);
+    H().Click(*Item(0));
+    ASSERT_EQ(H().MessageBoxes().size(), 1u);
+    EXPECT_EQ(H().MessageBoxes()[0].Text, "Can\u00B4t find your standard mail program");
+    EXPECT_TRUE(Form->Visible());
 }
 #endif
 
@@ -336,6 +364,97 @@ TEST_F(MainFormTest, QuitStopsTheTimersAndEndsTheLoop) {
     EXPECT_FALSE(Form->PollMailTimer->Enabled());
     EXPECT_FALSE(Form->StayOnTopTimer->Enabled());
     EXPECT_TRUE(Application->Terminated());
+}
+
+// The session ends (log-off, shut-down): the program ends as Quit does and has written
+// everything before the session-end message returns, before any window is destroyed.
+TEST_F(MainFormTest, SessionEndWritesWhatQuitWouldBeforeTheProcessEnds) {
+    WriteSettings("127.0.0.1:1", "secret", "ActiveLanguage=ENGLISH\r\n");
+    WriteLanguage("english.ini", "");
+    Start();
+    Form->SlowerAction->Execute();
+    SetupForm->TextColorqxPanel->SetColor(0x0000FF);
+    SetupForm->Show();
+    H().TypeText(*SetupForm->PollTimeqxEdit, "9");
+    H().EndSession();
+    EXPECT_TRUE(Application->Terminated());
+    EXPECT_FALSE(Form->ScrollTimer->Enabled());
+    EXPECT_FALSE(Form->PollMailTimer->Enabled());
+    TIniFile ini(AtUtf8("Cfg/Skimbar.ini"));
+    EXPECT_EQ(ini.ReadInteger("General", "ScrollSpeed", 0), 40);
+    EXPECT_EQ(ini.ReadInteger("General", "TextColor", 0), 0x0000FF);
+    EXPECT_EQ(ini.ReadString("General", "ActiveLanguage", ""), "ENGLISH");
+    EXPECT_EQ(ini.ReadInteger("Integer", "SetupForm.qxUpDown1", 0), 9);
+}
+
+TEST_F(MainFormTest, ColoursChosenInTheDialogOfTheFirstStartAreKept) {
+    H().Script([&] {
+        H().AnswerColorDialog(true, 0x00FF00FF);
+        H().Click(*SetupForm->BackColorqxPanel);
+        H().AnswerColorDialog(true, 0x00FFFFFF);
+        H().Click(*SetupForm->TextColorqxPanel);
+        H().Click(*SetupForm->BitBtn1);
+    });
+    Start();
+    EXPECT_EQ(Form->Color(), 0x00FF00FF);
+    EXPECT_EQ(SetupForm->TextColorqxPanel->Color(), 0x00FFFFFF);
+    Stop();
+    TIniFile ini(AtUtf8("Cfg/Skimbar.ini"));
+    EXPECT_EQ(ini.ReadInteger("General", "BackColor", 0), 0x00FF00FF);
+    EXPECT_EQ(ini.ReadInteger("General", "TextColor", 0), 0x00FFFFFF);
+}
+
+// A start-up that ends part-way writes back only what it had read.
+TEST_F(MainFormTest, AStartUpThatFailsPartWayLeavesTheStoredGeneralKeysAlone) {
+    const std::string general = "ActiveLanguage=GERMAN\r\nOK=1\r\nScrollSpeed=70\r\nBackColor=255\r\nTextColor=4\r\n";
+    for (int failAt : {9, 17, 18}) {
+        SCOPED_TRACE(failAt);
+        if (!Session) Session = std::make_unique<ui::headless::TSession>();
+        WriteSettings("127.0.0.1:1", "secret", general);
+        TMainForm::CreateStepHookForTests = [failAt](TMainForm&, int step) {
+            if (step == failAt) throw Exception("step failed");
+        };
+        Start();
+        Stop();
+        TMainForm::CreateStepHookForTests = nullptr;
+        TqxApplicationEvents::ReleaseInstanceLocksForTests();
+        TIniFile ini(AtUtf8("Cfg/Skimbar.ini"));
+        EXPECT_EQ(ini.ReadString("General", "ActiveLanguage", ""), "GERMAN");
+        EXPECT_EQ(ini.ReadInteger("General", "ScrollSpeed", 0), 70);
+        EXPECT_EQ(ini.ReadInteger("General", "BackColor", 0), 255);
+        EXPECT_EQ(ini.ReadInteger("General", "TextColor", 0), 4);
+        EXPECT_EQ(ini.ReadString("General", "OK", ""), "1");
+    }
+}
+
+TEST_F(MainFormTest, ASecondStartWithAnEmptyBarShowsTheNoNewMailsItem) {
+    WriteSettings("127.0.0.1:1");
+    Start();
+    RetireWelcome();
+    Form->HideAction->Execute();
+    ui::PostMsg(0, Form->qxApplicationEvents1->StartOnceMessage());
+    H().Flush();
+    ASSERT_EQ(ItemCount(), 1);
+    EXPECT_EQ(Item(0)->Subject(), "No new mails available!");
+    EXPECT_TRUE(Form->Visible());
+    // It scrolls: the next tick does not hide the bar again.
+    Tick();
+    EXPECT_TRUE(Form->Visible());
+}
+
+TEST_F(MainFormTest, AnExceptionInATickLeavesTheTickerRunning) {
+    WriteSettings("127.0.0.1:1");
+    Start();
+    RetireWelcome();
+    ASSERT_TRUE(Form->Visible());
+    Form->OnHide = [](TObject*) { throw Exception("hide failed"); };
+    EXPECT_THROW(Tick(), Exception);
+    EXPECT_TRUE(Form->ScrollTimer->Enabled());
+    Form->OnHide = nullptr;
+    Form->AddTickerItem("a@x", "s", 10, dt::Now(), "<1@x>");
+    const int left = Item(0)->Left();
+    H().advance(Form->ScrollTimer->Interval());
+    EXPECT_EQ(Item(0)->Left(), left - 1);
 }
 
 TEST_F(MainFormTest, TrayAnimationSteps) {

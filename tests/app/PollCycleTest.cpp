@@ -1,9 +1,14 @@
 // The poll cycle of the main window against the scripted POP3 server and against Dovecot.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
 
 #include "app/MainFormFixture.h"
 #include "mail/IdPOP3.h"
@@ -52,7 +57,7 @@ protected:
         ASSERT_TRUE(Server->Listening());
     }
     std::string Address() const { return "127.0.0.1:" + std::to_string(Server->Port()); }
-    void Poll() { Form->PollMailTimerTimer(Form->PollMailTimer); }
+    void Poll() { RunPoll(); }
     std::vector<std::string> Subjects() const {
         std::vector<std::string> out;
         for (TMailPanel* item : Form->Items) out.push_back(item->Subject());
@@ -97,11 +102,13 @@ TEST_F(PollCycle, FirstCycleNoChangeNewMailAndFirstMailDeleted) {
     ASSERT_EQ(sessions.size(), 4u);
     // The first change asks once whether the server pipelines; this one does not, and the
     // answer is kept for the later polls.
-    EXPECT_EQ(sessions[0], (std::vector<std::string>{"USER user", "PASS secret", "STAT", "TOP 1 0", "CAPA", "TOP 1 0",
-                                                     "LIST 1", "TOP 2 0", "LIST 2", "TOP 3 0", "LIST 3", "Quit"}));
-    EXPECT_EQ(sessions[1], (std::vector<std::string>{"USER user", "PASS secret", "STAT", "TOP 1 0", "Quit"}));
-    EXPECT_EQ(sessions[2].size(), 4u + 2 * 4 + 1);
-    EXPECT_EQ(sessions[3].size(), 4u + 2 * 4 + 1);
+    // The change test reads the first and the last mail.
+    EXPECT_EQ(sessions[0], (std::vector<std::string>{"USER user", "PASS secret", "STAT", "TOP 1 0", "TOP 3 0", "CAPA",
+                                                     "TOP 1 0", "LIST 1", "TOP 2 0", "LIST 2", "TOP 3 0", "LIST 3",
+                                                     "Quit"}));
+    EXPECT_EQ(sessions[1], (std::vector<std::string>{"USER user", "PASS secret", "STAT", "TOP 1 0", "TOP 3 0", "Quit"}));
+    EXPECT_EQ(sessions[2].size(), 5u + 2 * 4 + 1);
+    EXPECT_EQ(sessions[3].size(), 5u + 2 * 4 + 1);
 }
 
 TEST_F(PollCycle, WrongPasswordWhileTheWelcomeItemScrollsAddsNothing) {
@@ -116,7 +123,6 @@ TEST_F(PollCycle, WrongPasswordWhileTheWelcomeItemScrollsAddsNothing) {
     EXPECT_FALSE(Form->Visible());
     EXPECT_EQ(Form->TrayFrame, 0);
     EXPECT_TRUE(Form->PollMailTimer->Enabled());
-    EXPECT_FALSE(Form->IdPOP3->Connected());
 }
 
 TEST_F(PollCycle, WrongPasswordOnAnEmptyBarAddsTheErrorItemAndShowsIt) {
@@ -152,10 +158,10 @@ TEST_F(PollCycle, AnExceptionAfterConnectingIsLoggedAndPollingGoesOn) {
     WriteSettings(Address());
     Start();
     H().advance(2000);  // the first poll, through the timer
+    WaitPoll();
     EXPECT_EQ(Form->TrayFrame, 0);
     EXPECT_TRUE(Form->PollMailTimer->Enabled());
     EXPECT_EQ(Form->PollMailTimer->Interval(), 2 * 60000);
-    EXPECT_FALSE(Form->IdPOP3->Connected());
     EXPECT_NE(ReadFile("Skimbar.ERR").find("mailbox locked"), std::string::npos) << ReadFile("Skimbar.ERR");
     Server->Join();
     EXPECT_EQ(Server->Received().back(), "Quit");
@@ -187,9 +193,139 @@ TEST_F(PollCycle, ALostConnectionEndsTheFetchLoop) {
     Poll();
     ASSERT_EQ(ItemCount(), 1);
     EXPECT_EQ(Item(0)->Id(), "<1@x>");
-    EXPECT_FALSE(Form->IdPOP3->Connected());
     EXPECT_EQ(Form->TrayFrame, 0);
     EXPECT_TRUE(Form->PollMailTimer->Enabled());
+}
+
+// A poll that breaks off inside its loop commits nothing: the next one fetches again, and every
+// mail is shown exactly once.
+struct BrokenCase {
+    const char* name;
+    std::function<void(Pop3Box&)> breakIt;  // on the first connection's box
+    bool itemFails;                          // adding the item of mail 3 raises, once
+};
+
+class PollBroken : public PollCycle, public ::testing::WithParamInterface<BrokenCase> {};
+
+TEST_P(PollBroken, TheNextPollShowsEveryMailExactlyOnce) {
+    const std::vector<std::string> ids{"<1@x>", "<2@x>", "<3@x>", "<4@x>", "<5@x>"};
+    Pop3Box broken = Box(ids);
+    GetParam().breakIt(broken);
+    Serve({broken, Box(ids), Box(ids)});
+    WriteSettings(Address());
+    Start();
+    RetireWelcome();
+    int failures = GetParam().itemFails ? 1 : 0;
+    TMainForm::AddItemHookForTests = [&](const std::string& id) {
+        if (id == "<3@x>" && failures-- > 0) throw Exception("no room for mail 3");
+    };
+    Poll();
+    EXPECT_LT(ItemCount(), 5);
+    EXPECT_EQ(Form->LastCount, 0);  // not committed
+    Poll();
+    Poll();  // nothing changed since the complete one
+    TMainForm::AddItemHookForTests = nullptr;
+    std::vector<std::string> shown;
+    for (TMailPanel* item : Form->Items) shown.push_back(item->Id());
+    std::sort(shown.begin(), shown.end());
+    EXPECT_EQ(shown, ids);
+    EXPECT_EQ(Form->LastCount, 5);
+    if (GetParam().itemFails) {
+        EXPECT_NE(ReadFile("Skimbar.ERR").find("no room for mail 3"), std::string::npos);
+    }
+    Server->Join();
+    EXPECT_EQ(Sessions(Server->Received())[2].size(), 6u);  // USER PASS STAT TOP 1 TOP 5 Quit
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Loops, PollBroken,
+    ::testing::Values(BrokenCase{"DropMidLoop", [](Pop3Box& b) { b.CloseAfter = "LIST 3"; }, false},
+                      BrokenCase{"ErrForOneTop", [](Pop3Box& b) { b.TopReplies[4] = "-ERR no such message\r\n"; }, false},
+                      BrokenCase{"ItemRaises", [](Pop3Box&) {}, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(PollCycle, MailsWithoutMessageIdOrWithIdMinusOneAreShownOnceEach) {
+    Pop3Box box = Box({"", "", "-1", "<4@x>"});
+    box.Headers[1] = Header(2, "");  // the same sender as 1 would still differ by subject
+    Pop3Box more = box;
+    more.Headers.push_back(Header(5, ""));
+    more.Sizes.push_back(5000);
+    Serve({box, more});
+    WriteSettings(Address());
+    Start();
+    Poll();  // the welcome item is live: a mail with "-1" must not pass for it
+    ASSERT_EQ(ItemCount(), 5);
+    Poll();  // a change: all are fetched again, only mail 5 is new
+    ASSERT_EQ(ItemCount(), 6);
+    EXPECT_EQ(Subjects(), (std::vector<std::string>{"Welcome to Skimbar ...", "Mail 1", "Mail 2", "Mail 3", "Mail 4",
+                                                    "Mail 5"}));
+    EXPECT_TRUE(Form->KnownIds.Contains("-1"));  // still the welcome item's
+}
+
+TEST_F(PollCycle, OneMailDeletedAndOneReceivedIsNoticed) {
+    // Same count, same first mail: only the last one tells.
+    Serve({Box({"<1@x>", "<2@x>", "<3@x>"}), Box({"<1@x>", "<3@x>", "<4@x>"})});
+    WriteSettings(Address());
+    Start();
+    RetireWelcome();
+    Poll();
+    Poll();
+    ASSERT_EQ(ItemCount(), 4);
+    EXPECT_EQ(Form->Items.back()->Id(), "<4@x>");
+}
+
+// A server that answers the login and STAT, then never again.
+void SilentAfterStat(Peer& p, int) {
+    p.Send("+OK ready\r\n");
+    std::string line;
+    while (p.ReadLine(line, 30000)) {
+        if (line.rfind("USER", 0) == 0 || line.rfind("PASS", 0) == 0) p.Send("+OK\r\n");
+        if (line == "STAT") p.Send("+OK 3 3000\r\n");
+    }
+}
+
+TEST_F(PollCycle, QuitDuringAPollOnASilentServerEndsWithinASecondAndLogsNothing) {
+    ScriptedServer server(SilentAfterStat);
+    WriteSettings("127.0.0.1:" + std::to_string(server.Port()));
+    Start();
+    Form->PollMailTimerTimer(Form->PollMailTimer);
+    int ticks = 0;
+    Form->ScrollTimer->OnTimer = [&](TObject* s) {
+        ++ticks;
+        Form->ScrollTimerTimer(s);
+    };
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+    while (std::chrono::steady_clock::now() < until) Application->HandleMessage();
+    EXPECT_TRUE(Form->PollRunning());
+    EXPECT_GT(ticks, 3);  // the bar went on scrolling
+    const auto start = std::chrono::steady_clock::now();
+    Form->QuitAction->Execute();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_FALSE(Form->PollRunning());
+    EXPECT_EQ(Form->TrayFrame, 0);
+    EXPECT_EQ(ReadFile("Skimbar.ERR"), "");
+}
+
+TEST_F(PollCycle, SetupOkDuringAPollCancelsItAndPollsTheNewAccount) {
+    ScriptedServer silent(SilentAfterStat);
+    Pop3Box box = Box({"<1@x>"});
+    Serve({box});
+    WriteSettings("127.0.0.1:" + std::to_string(silent.Port()));
+    Start();
+    RetireWelcome();
+    Form->PollMailTimerTimer(Form->PollMailTimer);
+    H().Flush();
+    ASSERT_TRUE(Form->PollRunning());
+    SetupForm->POP3qxComboBox->SetText(Address());
+    SetupForm->BitBtn1Click(SetupForm->BitBtn1);
+    EXPECT_FALSE(Form->PollRunning());
+    EXPECT_TRUE(Form->PollMailTimer->Enabled());
+    EXPECT_EQ(Form->PollMailTimer->Interval(), 2000);
+    H().advance(2000);  // the new account's poll
+    WaitPoll();
+    ASSERT_EQ(ItemCount(), 1);
+    EXPECT_EQ(Item(0)->Id(), "<1@x>");
+    EXPECT_EQ(ReadFile("Skimbar.ERR"), "");
 }
 
 TEST_F(PollCycle, PollMinutesAreReadWithinOneToAThousand) {
@@ -240,12 +376,12 @@ TEST_F(PollCycleDovecot, TheMailboxBecomesItemsAndANewMailAppearsAtTheNextPoll) 
                                      Env("SKIMBAR_POP3_PORT") + "\r\n[Boolean]\r\nSetupForm.AutoStartqxCheckBox=0\r\n");
     Start();
     RetireWelcome();
-    Form->PollMailTimerTimer(Form->PollMailTimer);
+    RunPoll(120000);
     EXPECT_EQ(Form->LastCount, count);
     const int first = ItemCount();
     EXPECT_GE(first, 1);
     EXPECT_LE(first, count);
-    Form->PollMailTimerTimer(Form->PollMailTimer);
+    RunPoll(120000);
     EXPECT_EQ(ItemCount(), first);
 
     const auto file = UnixPath(Env("SKIMBAR_POP3_MAILDIR")) / "new" / "1999999999.skimbar-ticker-test.host";
@@ -254,7 +390,7 @@ TEST_F(PollCycleDovecot, TheMailboxBecomesItemsAndANewMailAppearsAtTheNextPoll) 
         out << "From: Late <late@example.org>\r\nSubject: Arrived later\r\nMessage-Id: <late-ticker@example.org>\r\n"
                "Date: Mon, 7 Dec 2026 10:00:00 +0100\r\n\r\nbody\r\n";
     }
-    Form->PollMailTimerTimer(Form->PollMailTimer);
+    RunPoll(120000);
     std::error_code ec;
     std::filesystem::remove(file, ec);
     for (const char* sub : {"cur", "new"})
@@ -264,6 +400,51 @@ TEST_F(PollCycleDovecot, TheMailboxBecomesItemsAndANewMailAppearsAtTheNextPoll) 
     ASSERT_EQ(ItemCount(), first + 1);
     EXPECT_EQ(Form->Items.back()->Subject(), "Arrived later");
     EXPECT_EQ(Form->LastCount, count + 1);
+}
+
+// Over TLS: STARTTLS with the server's certificate pinned reads the mailbox; TLS with a
+// chain nobody trusts shows the refusal and the offered certificate, and never logs in.
+std::string TlsAccount(const char* port, const std::string& security) {
+    return "[String]\r\nSetupForm.eMailqxComboBox=" + Env("SKIMBAR_POP3_USER") + "\r\nSetupForm.PasswordqxEdit=" +
+           Env("SKIMBAR_POP3_PASS") + "\r\nSetupForm.POP3qxComboBox=localhost:" + Env(port) +
+           "\r\n[Boolean]\r\nSetupForm.AutoStartqxCheckBox=0\r\n[Security]\r\n" + security;
+}
+
+std::vector<std::string> DovecotLogins() {
+    std::ifstream in(UnixPath(Env("SKIMBAR_POP3_LOG")), std::ios::binary);
+    std::vector<std::string> logins;
+    for (std::string line; std::getline(in, line);)
+        if (line.find("Login: user=") != std::string::npos) logins.push_back(line);
+    return logins;
+}
+
+TEST_F(PollCycleDovecot, StartTlsWithThePinnedCertificateReadsTheMailbox) {
+    ASSERT_FALSE(Env("SKIMBAR_POP3_FINGERPRINT").empty()) << "run the tests through scripts/test dovecot";
+    WriteFile("Cfg/Skimbar.ini", TlsAccount("SKIMBAR_POP3_PORT", "Mode=starttls\r\nFingerprint=" +
+                                                                     Env("SKIMBAR_POP3_FINGERPRINT") + "\r\n"));
+    Start();
+    RetireWelcome();
+    RunPoll(120000);
+    EXPECT_EQ(Form->LastCount, std::atoi(Env("SKIMBAR_POP3_COUNT").c_str()));
+    EXPECT_GE(ItemCount(), 1);
+    const std::vector<std::string> logins = DovecotLogins();
+    ASSERT_FALSE(logins.empty());
+    EXPECT_NE(logins.back().find(", TLS"), std::string::npos) << logins.back();
+}
+
+TEST_F(PollCycleDovecot, AnUntrustedCertificateBecomesAnItemThatNamesIt) {
+    ASSERT_FALSE(Env("SKIMBAR_POP3S_PORT").empty()) << "run the tests through scripts/test dovecot";
+    WriteFile("Cfg/Skimbar.ini", TlsAccount("SKIMBAR_POP3S_PORT", "Mode=tls\r\n"));
+    Start();
+    RetireWelcome();
+    const std::size_t before = DovecotLogins().size();
+    RunPoll(120000);
+    EXPECT_EQ(DovecotLogins().size(), before);
+    ASSERT_EQ(ItemCount(), 1);
+    TMailPanel* item = Form->Items.back();
+    EXPECT_EQ(item->Subject(), "Certificate not trusted");
+    EXPECT_NE(item->SenderText().find(Env("SKIMBAR_POP3_FINGERPRINT")), std::string::npos) << item->SenderText();
+    EXPECT_NE(item->Hint().find("not trusted"), std::string::npos) << item->Hint();
 }
 
 }  // namespace

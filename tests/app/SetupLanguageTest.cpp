@@ -29,32 +29,8 @@ using setuptest::LayoutFaults;
 using setuptest::Lines;
 using setuptest::SetupFormTest;
 
-// The Language folder the build puts beside the test program (copies of lang/).
-std::filesystem::path ShippedLanguageFolder() {
-    static const std::filesystem::path folder = [] {
-        const std::string saved = platform::ExePath();
-        platform::SetExePathForTests("");
-        std::string dir = platform::ExeDir();
-        platform::SetExePathForTests(saved);
-        std::replace(dir.begin(), dir.end(), '\\', '/');
-        return std::filesystem::u8path(dir) / "Language";
-    }();
-    return folder;
-}
-
-std::map<std::string, std::set<std::string>> KeysBySection(const std::string& file) {
-    TIniFile ini(file);
-    TStringList sections;
-    ini.ReadSections(sections);
-    std::map<std::string, std::set<std::string>> out;
-    for (const std::string& section : Lines(sections)) {
-        TStringList keys;
-        ini.ReadSection(section, keys);
-        auto lines = Lines(keys);
-        out[section] = std::set<std::string>(lines.begin(), lines.end());
-    }
-    return out;
-}
+using supporttest::KeysBySection;
+using supporttest::ShippedLanguageFolder;
 
 // The accelerator of a caption, upper case; 0 when it has none.
 char32_t Accelerator(const std::string& caption) { return TqxHotkey::ExistingHotkey(caption); }
@@ -136,7 +112,7 @@ TEST_F(SetupLanguageTest, ExportedKeysAreExactlyThoseOfEachShippedFile) {
     for (const char* file : {"english.ini", "german.ini"}) {
         const auto shipped = KeysBySection(supporttest::Utf8(ShippedLanguageFolder() / file));
         for (const auto& [section, keys] : exported) {
-            if (section == "General" || section == "TMainForm") continue;  // other forms, below
+            if (section == "General" || section == "TMainForm") continue;  // MainLanguageTest
             ASSERT_EQ(shipped.count(section), 1u) << file << " lacks [" << section << "]";
             for (const std::string& key : keys) EXPECT_EQ(shipped.at(section).count(key), 1u) << file << " lacks " << key;
             for (const std::string& key : shipped.at(section))

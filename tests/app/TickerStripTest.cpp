@@ -121,6 +121,43 @@ TEST_F(TickerStripTest, ItemsAddedBetweenTicksJoinBehindTheRightmost) {
     }
 }
 
+// An item that wraps and one added before the next tick: the new one goes behind the
+// wrapped one, never on top of it (two of equal width would then wrap together for good).
+TEST_F(TickerStripTest, AnItemAddedRightAfterAWrapGoesBehindTheWrappedOne) {
+    StartWithItems(0);
+    for (const char* id : {"<a@x>", "<b@x>"})
+        ASSERT_TRUE(Form->AddTickerItem("same@x", "same subject", 2048, dt::Now(), id));
+    ReadModel();
+    ASSERT_EQ(Model[0].Width, Model[1].Width);
+    const int bar = Form->Width();
+    // Up to the tick that wraps the first item.
+    bool wrapped = false;
+    for (int ticks = 0; ticks < 10000 && !wrapped; ++ticks) {
+        const int before = Model[0].Left;
+        Tick();
+        ModelTick();
+        wrapped = Model[0].Left > before;
+    }
+    ASSERT_TRUE(wrapped);
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_TRUE(Form->AddTickerItem("same@x", "same subject", 2048, dt::Now(), "<c" + std::to_string(round) + "@x>"));
+        TMailPanel* added = Form->Items.back();
+        int right = bar;
+        for (const TModelItem& m : Model) right = std::max(right, m.Left + m.Width);
+        if (round == 0) {
+            ASSERT_EQ(right, Model[0].Left + Model[0].Width);  // the wrapped one is rightmost
+        }
+        EXPECT_EQ(added->Left(), right);
+        Model.push_back({added, added->Left(), added->Width(), true, false});
+        RunTicks(2 * (bar + 5 * Model[0].Width), "after the add");
+        // No two items share a place.
+        for (std::size_t i = 0; i < Model.size(); ++i)
+            for (std::size_t j = i + 1; j < Model.size(); ++j)
+                EXPECT_TRUE(Model[i].Left + Model[i].Width <= Model[j].Left || Model[j].Left + Model[j].Width <= Model[i].Left)
+                    << i << " and " << j;
+    }
+}
+
 TEST_F(TickerStripTest, RetiringStopsTheWalkAtTheFirstRetiredItem) {
     StartWithItems(12);
     RunTicks(300, "before retiring");

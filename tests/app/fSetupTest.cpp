@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "SetupTestEnv.h"
+#include "app/MailAccount.h"
+#include "app/SecurityControls.h"
 #include "core/IniFile.h"
 #include "localisation/qxHotkey.h"
 #include "localisation/qxLanguage.h"
@@ -134,15 +136,17 @@ TEST_F(SetupFormTest, DesignValues) {
 TEST_F(SetupFormTest, TabOrderAndRegistrationOrder) {
     TSetupForm* form = Start();
     const std::vector<TWinControl*> tabs = {
-        form->eMailqxComboBox, form->PasswordqxEdit,      form->POP3qxComboBox,     form->PollTimeqxEdit,
-        form->qxUpDown1,       form->AutoStartqxCheckBox, form->StayOnTopqxCheckBox, form->AutoShowqxCheckBox,
-        form->BitBtn1,         form->BitBtn2,             form->BackColorqxPanel,    form->TextColorqxPanel};
+        form->eMailqxComboBox,     form->PasswordqxEdit,     form->POP3qxComboBox,      form->SecurityqxComboBox,
+        form->FingerprintqxEdit,   form->PollTimeqxEdit,     form->qxUpDown1,           form->AutoStartqxCheckBox,
+        form->StayOnTopqxCheckBox, form->AutoShowqxCheckBox, form->BitBtn1,             form->BitBtn2,
+        form->BackColorqxPanel,    form->TextColorqxPanel};
     EXPECT_EQ(form->TabSheet1->TabList(), tabs);
     for (std::size_t i = 0; i < tabs.size(); ++i) EXPECT_EQ(tabs[i]->TabOrder(), static_cast<int>(i));
     // The remembering controls load in design order, the poll-time edit not at all.
     const std::vector<TWinControl*> remembered = {
         form->eMailqxComboBox,     form->PasswordqxEdit,     form->POP3qxComboBox,     form->qxUpDown1,
-        form->StayOnTopqxCheckBox, form->AutoShowqxCheckBox, form->AutoStartqxCheckBox};
+        form->StayOnTopqxCheckBox, form->AutoShowqxCheckBox, form->AutoStartqxCheckBox, form->SecurityqxComboBox,
+        form->FingerprintqxEdit};
     EXPECT_EQ(RemanentControls(), remembered);
 }
 
@@ -153,7 +157,9 @@ TEST_F(SetupFormTest, EachLabelAcceleratorFocusesItsControl) {
              {U'p', form->eMailqxComboBox},
              {U'a', form->PasswordqxEdit},
              {U'o', form->POP3qxComboBox},
-             {U'c', form->qxUpDown1}}) {
+             {U'c', form->qxUpDown1},
+             {U'e', form->SecurityqxComboBox},
+             {U'i', form->FingerprintqxEdit}}) {
         UI().PressAccelerator(*form, key);
         EXPECT_EQ(UI().FocusedControl(), control) << char(key);
     }
@@ -281,7 +287,7 @@ TEST_F(SetupFormTest, StayOnTopArmsTheTimerOnlyWhenChecked) {
     EXPECT_EQ(Timers->StayOnTop->Interval(), 250);
 }
 
-TEST_F(SetupFormTest, RememberedStayOnTopArmsTheTimerWhenLoaded) {
+TEST_F(SetupFormTest, RememberedUncheckedStayOnTopLeavesTheTimerOff) {
     WriteFile("Cfg/Skimbar.ini", "[Boolean]\r\nSetupForm.StayOnTopqxCheckBox=0\r\n");
     TSetupForm* form = Start();
     EXPECT_FALSE(form->StayOnTopqxCheckBox->Checked());
@@ -316,23 +322,80 @@ TEST_F(SetupFormTest, ModalOkAndCancelEndTheModalState) {
     EXPECT_FALSE(form->Visible());
 }
 
-TEST_F(SetupFormTest, CancelUndoesNothingAndChangesAreRemembered) {
+// Cancel, Escape and the close box put back every value the dialog showed when it opened,
+// also one already written when the user left its control.
+TEST_F(SetupFormTest, ClosingWithoutOkPutsBackWhatTheDialogShowed) {
+    enum class How { CancelButton, Escape, CloseBox };
+    for (How how : {How::CancelButton, How::Escape, How::CloseBox}) {
+        SCOPED_TRACE(static_cast<int>(how));
+        WriteFile("Cfg/Skimbar.ini", "[String]\r\nSetupForm.POP3qxComboBox=pop.example.org\r\n"
+                                     "SetupForm.PasswordqxEdit=old secret\r\n"
+                                     "[Integer]\r\nSetupForm.qxUpDown1=4\r\n");
+        TSetupForm* form = Start();
+        ASSERT_EQ(Timers->Poll->Interval(), 4 * 60000);
+
+        auto change = [&] {
+            UI().Focus(*form->PasswordqxEdit);
+            UI().TypeText(*form->PasswordqxEdit, "half-typ");
+            UI().Focus(*form->POP3qxComboBox);  // the typed password is written here
+            UI().TypeText(*form->POP3qxComboBox, "pop.other");
+            UI().TypeText(*form->PollTimeqxEdit, "12");
+            UI().Click(*form->AutoShowqxCheckBox);
+            UI().AnswerColorDialog(true, clRed);
+            UI().Click(*form->BackColorqxPanel);
+        };
+        if (how == How::Escape) {
+            UI().Script([&] {
+                change();
+                UI().PressKey(*form, false);
+            });
+            EXPECT_EQ(form->ShowModal(), mrCancel);
+        } else {
+            form->Show();
+            change();
+            ASSERT_EQ(form->PasswordqxEdit->Text(), "half-typ");
+            if (how == How::CancelButton)
+                UI().Click(*form->BitBtn2);
+            else
+                form->Close();
+        }
+        EXPECT_FALSE(form->Visible());
+        EXPECT_EQ(form->PasswordqxEdit->Text(), "old secret");
+        EXPECT_EQ(form->POP3qxComboBox->Text(), "pop.example.org");
+        EXPECT_EQ(form->PollTimeqxEdit->Text(), "4");
+        EXPECT_EQ(form->qxUpDown1->Position(), 4);
+        EXPECT_EQ(Timers->Poll->Interval(), 4 * 60000);
+        EXPECT_TRUE(form->AutoShowqxCheckBox->Checked());
+        EXPECT_EQ(form->BackColorqxPanel->Color(), clBlack);
+        // The file holds the old password again, not the half-typed one.
+        std::string plain;
+        ASSERT_TRUE(UnprotectValue(TIniFile(AtUtf8("Cfg/Skimbar.ini")).ReadString("String", "SetupForm.PasswordqxEdit", ""), plain));
+        EXPECT_EQ(plain, "old secret");
+        Finish();
+        TIniFile ini(AtUtf8("Cfg/Skimbar.ini"));
+        EXPECT_TRUE(ini.ReadBool("Boolean", "SetupForm.AutoShowqxCheckBox", true));
+        EXPECT_EQ(ini.ReadString("String", "SetupForm.POP3qxComboBox", ""), "pop.example.org");
+        EXPECT_EQ(ini.ReadInteger("Integer", "SetupForm.qxUpDown1", 0), 4);
+    }
+}
+
+// A value typed into the edit (not set with the arrows) is the up-down's position and is
+// what the next start shows.
+TEST_F(SetupFormTest, TypedPollTimeIsRememberedAcrossARestart) {
     TSetupForm* form = Start();
     form->Show();
-    UI().Click(*form->AutoShowqxCheckBox);
-    UI().Click(*form->StayOnTopqxCheckBox);
-    UI().TypeText(*form->PollTimeqxEdit, "12");
-    Timers->Poll->SetInterval(1234);
-    UI().Click(*form->BitBtn2);
-    EXPECT_FALSE(form->Visible());
-    EXPECT_FALSE(form->AutoShowqxCheckBox->Checked());
-    EXPECT_FALSE(form->StayOnTopqxCheckBox->Checked());
-    EXPECT_EQ(form->PollTimeqxEdit->Text(), "12");
-    EXPECT_EQ(Timers->Poll->Interval(), 1234);  // Cancel does not touch the timer
+    UI().TypeText(*form->PollTimeqxEdit, "17");
+    EXPECT_TRUE(form->qxUpDown1->RemanentChanged());
+    UI().Click(*form->BitBtn1);
     Finish();
-    TIniFile ini(AtUtf8("Cfg/Skimbar.ini"));
-    EXPECT_FALSE(ini.ReadBool("Boolean", "SetupForm.AutoShowqxCheckBox", true));
-    EXPECT_FALSE(ini.ReadBool("Boolean", "SetupForm.StayOnTopqxCheckBox", true));
+    EXPECT_EQ(TIniFile(AtUtf8("Cfg/Skimbar.ini")).ReadInteger("Integer", "SetupForm.qxUpDown1", 0), 17);
+    form = Start();
+    form->Show();
+    EXPECT_EQ(form->PollTimeqxEdit->Text(), "17");
+    EXPECT_EQ(Timers->Poll->Interval(), 17 * 60000);
+    // Out of the arrows' range, a typed value counts for this run only.
+    UI().TypeText(*form->PollTimeqxEdit, "1");
+    EXPECT_EQ(form->qxUpDown1->Position(), 17);
 }
 
 TEST_F(SetupFormTest, ColourDialogConfirmedAndCancelled) {
@@ -459,11 +522,12 @@ TEST_F(SetupFormTest, PlainPasswordOfAnOlderVersionIsReadAndStoredProtected) {
     WriteFile("Cfg/Skimbar.ini", "[String]\r\nSetupForm.PasswordqxEdit=old plain\r\n");
     Start();
     EXPECT_EQ(SetupForm->PasswordqxEdit->Text(), "old plain");
-    Finish();
+    // Protected as soon as it is read, not at the end of the run.
     const std::string stored =
         TIniFile(AtUtf8("Cfg/Skimbar.ini")).ReadString("String", "SetupForm.PasswordqxEdit", "");
     EXPECT_TRUE(IsProtectedValue(stored)) << stored;
     EXPECT_EQ(Settings().find("old plain"), std::string::npos);
+    Finish();
     Start();
     EXPECT_EQ(SetupForm->PasswordqxEdit->Text(), "old plain");
 }
@@ -511,6 +575,39 @@ TEST_F(SetupFormTest, LayoutKeepsEveryControlApartAndWhole) {
     EXPECT_GT(form->BitBtn1->Top(), form->AutoShowqxCheckBox->Top());
     EXPECT_GT(form->BitBtn2->Left(), form->BitBtn1->Left());
     EXPECT_GT(form->BitBtn2->Left() + form->BitBtn2->Width(), form->TabSheet1->ClientWidth() - 40);
+}
+
+// [Security]: a first start offers TLS, settings of an earlier version (an account, no
+// [Security]) keep plain text, and the mode and the pinned certificate are kept in words.
+TEST_F(SetupFormTest, SecurityModeAndFingerprintLiveUnderSecurity) {
+    const struct {
+        const char* Name;
+        const char* File;
+        TIdSecurity Expected;
+        const char* Fingerprint;
+    } cases[] = {
+        {"first start", "", TIdSecurity::Tls, ""},
+        {"earlier version", "[String]\r\nSetupForm.POP3qxComboBox=mail.example.org\r\n", TIdSecurity::None, ""},
+        {"stored", "[Security]\r\nMode=STARTTLS\r\nFingerprint=ab:cd\r\n", TIdSecurity::StartTls, "ab:cd"},
+        {"unknown word", "[Security]\r\nMode=plain\r\n", TIdSecurity::Tls, ""},
+    };
+    for (const auto& c : cases) {
+        WriteFile("Cfg/Skimbar.ini", c.File);
+        Start();
+        EXPECT_EQ(SetupForm->SecurityqxComboBox->Security(), c.Expected) << c.Name;
+        EXPECT_EQ(SetupForm->FingerprintqxEdit->Text(), c.Fingerprint) << c.Name;
+        Finish();
+        // The mode read is the mode kept: the next start sees the same.
+        EXPECT_EQ(SecurityFromText(TIniFile(AtUtf8("Cfg/Skimbar.ini")).ReadString("Security", "Mode", "?")), c.Expected)
+            << c.Name;
+    }
+    Start();
+    SetupForm->SecurityqxComboBox->NotifyUserSelect(1);
+    SetupForm->FingerprintqxEdit->SetText("00:11");
+    Finish();
+    TIniFile ini(AtUtf8("Cfg/Skimbar.ini"));
+    EXPECT_EQ(ini.ReadString("Security", "Mode", ""), "starttls");
+    EXPECT_EQ(ini.ReadString("Security", "Fingerprint", ""), "00:11");
 }
 
 }  // namespace

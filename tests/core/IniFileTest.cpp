@@ -2,6 +2,7 @@
 
 #include "core/Exception.h"
 #include "core/IniFile.h"
+#include "core/IniQuoting.h"
 #include "CoreTestUtil.h"
 
 using coretest::ReadBytes;
@@ -94,6 +95,32 @@ TEST_F(IniFileTest, EncodingOfReadAndWrittenFiles) {
     EXPECT_EQ(ini.ReadString("S", "k", ""), "grün");
     ini.WriteString("S", "x", "1");
     EXPECT_EQ(ReadBytes(file), "[S]\r\nk=grün\r\nx=1\r\n");
+}
+
+TEST_F(IniFileTest, OneStrayWesternByteSpoilsNoOtherLine) {
+    WriteBytes(file, "[TSetupForm]\r\nA=Schlie\xC3\x9F" "en\r\nB=M\xFC" "nchen\r\nC=Gr\xC3\xBC\xC3\x9F" "e\r\n");
+    TIniFile ini(file);
+    EXPECT_EQ(ini.ReadString("TSetupForm", "A", ""), "Schließen");
+    EXPECT_EQ(ini.ReadString("TSetupForm", "B", ""), "München");
+    EXPECT_EQ(ini.ReadString("TSetupForm", "C", ""), "Grüße");
+}
+
+TEST_F(IniFileTest, QuotedValuesReadBackExactly) {
+    TIniFile ini(file);
+    const char* texts[] = {"Background color ", " lead", "\"Quoted\"", "'single'", "\"", "a \"b\"", "\t", "plain"};
+    int i = 0;
+    for (const char* text : texts) ini.WriteString("S", std::to_string(i++), IniQuoted(text));
+    ini.WriteString("S", "empty", IniQuoted("", true));
+    ini.WriteString("S", "bare", IniQuoted(""));
+    i = 0;
+    for (const char* text : texts) EXPECT_EQ(ini.ReadString("S", std::to_string(i++), "?"), text);
+    EXPECT_EQ(IniQuoted("plain"), "plain");  // nothing added where nothing is lost
+    const std::vector<TIniEntry> entries = ReadSectionEntries(ini, "S");
+    ASSERT_EQ(entries.size(), 10u);
+    EXPECT_TRUE(entries[8].Quoted);
+    EXPECT_EQ(entries[8].Value, "");
+    EXPECT_FALSE(entries[9].Quoted);
+    EXPECT_FALSE(entries[7].Quoted);
 }
 
 TEST_F(IniFileTest, UnicodePath) {

@@ -48,6 +48,11 @@ TEST(TextTest, FileBytes) {
     EXPECT_EQ(FileBytesToUtf8("gr\xFCn"), "grün");
     EXPECT_EQ(FileBytesToUtf8("\xEF\xBB\xBF[gr\xFCn]"), "[grün]");
     EXPECT_EQ(FileBytesToUtf8(""), "");
+    // One stray Windows-1252 byte in a UTF-8 file spoils nothing but its own line; line breaks
+    // of every kind stay.
+    EXPECT_EQ(FileBytesToUtf8("[Gr\xC3\xBC\xC3\x9F""e]\r\nA=Stra\xC3\x9F""e\r\nB=M\xFC""ller \x80\nC=\xC3\xA4\r\rD=\xE9"),
+              "[Grüße]\r\nA=Straße\r\nB=Müller €\nC=ä\r\rD=é");
+    EXPECT_EQ(FileBytesToUtf8("\xEF\xBB\xBF" "A=\xC3\xA4\r\nB=\xE4\r\n"), "A=ä\r\nB=ä\r\n");
 }
 
 TEST(TextTest, CodePoints) {

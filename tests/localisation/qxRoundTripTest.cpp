@@ -149,3 +149,38 @@ TEST_F(RoundTripTest, ExportEditImportSwitch) {
     for (char32_t p : page)
         for (char32_t f : form) EXPECT_NE(p, f);
 }
+
+TEST_F(RoundTripTest, ExportThenImportGivesBackEveryText) {
+    InitializeQxGeneral();
+    TDialog dialog(nullptr);
+    // Texts the profile reader would change when written bare.
+    dialog.StayCheck->SetCaption("Background color ");
+    dialog.StayCheck->SetHint("  two blanks first");
+    dialog.ShowCheck->SetCaption("\"Quoted\"");
+    dialog.CancelButton->SetHint("'single'");
+    dialog.OkButton->SetCaption("\" \"");
+    dialog.Speed->Items().SetText("\r\n a \r\n\"b\"\r\nc\r\n");  // an empty first item
+    dialog.Colours->Items().SetText("Black\r\n\r\nLime \r\n");
+    std::vector<TControl*> controls{dialog.StayCheck, dialog.ShowCheck, dialog.OkButton, dialog.CancelButton};
+    auto texts = [&] {
+        std::vector<std::string> out;
+        for (TControl* c : controls) {
+            out.push_back(c->Caption());
+            out.push_back(c->Hint());
+        }
+        out.push_back(dialog.Speed->Items().Text());
+        out.push_back(dialog.Colours->Items().Text());
+        return out;
+    };
+    const std::vector<std::string> before = texts();
+    TIniFile file(AtUtf8("template.ini"));
+    dialog.qxLanguage1->ExportTo(file);
+    for (TControl* c : controls) {
+        c->SetCaption("changed");
+        if (!c->Hint().empty()) c->SetHint("changed");
+    }
+    dialog.Speed->Items().SetText("changed");
+    dialog.Colours->Items().SetText("changed");
+    dialog.qxLanguage1->ImportFrom(file);
+    EXPECT_EQ(texts(), before);
+}

@@ -12,35 +12,16 @@
 #include <thread>
 
 #include "core/Text.h"
+#include "mail/DovecotEnv.h"
 #include "mail/IdPOP3.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string Env(const char* name) {
-    const char* v = std::getenv(name);
-    return v ? v : "";
-}
-
-// A path of the Unix side as this program opens it (under Wine, through drive Z:).
-fs::path NativePath(const std::string& p) {
-#ifdef _WIN32
-    if (!p.empty() && p[0] == '/') {
-        std::string w = "Z:" + p;
-        std::replace(w.begin(), w.end(), '/', '\\');
-        return fs::path(w);
-    }
-#endif
-    return fs::path(p);
-}
-
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using dovecotenv::Env;
+using dovecotenv::NativePath;
+using dovecotenv::ReadAll;
 
 class Pop3Dovecot : public ::testing::Test {
 protected:

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <utility>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -65,6 +66,22 @@ public:
         while (!FClosed && FSocket != net::InvalidSocket && std::chrono::steady_clock::now() < end) ReadLine(line, 100);
     }
     bool ClientClosed() const { return FClosed; }
+    // Passes raw bytes both ways between the client and other (what this peer has buffered
+    // first) until either side closes or end has passed.
+    void Relay(net::Socket other, std::chrono::steady_clock::time_point end) {
+        if (!FBuffer.empty()) net::Send(other, FBuffer.data(), static_cast<int>(FBuffer.size()));
+        FBuffer.clear();
+        char chunk[16384];
+        while (FSocket != net::InvalidSocket && std::chrono::steady_clock::now() < end) {
+            bool open = true;
+            for (auto [from, to] : {std::pair{FSocket, other}, std::pair{other, FSocket}}) {
+                if (net::WaitReadable(from, 10) != 1) continue;
+                const int n = net::Recv(from, chunk, sizeof chunk);
+                if (n <= 0 || net::Send(to, chunk, n) != n) open = false;
+            }
+            if (!open) return;
+        }
+    }
     // No more bytes from here; the client sees the end of the stream after what was sent.
     void ShutdownSend() {
         if (FSocket != net::InvalidSocket) net::Shutdown(FSocket, 1);

@@ -5,6 +5,7 @@
 #include <map>
 #include <thread>
 
+#include "platform/FileTail.h"
 #include "platform/Files.h"
 #include "platform/PlatformTestSupport.h"
 
@@ -74,6 +75,43 @@ TEST_F(WholeFileTest, FailuresAreReported) {
     EXPECT_TRUE(platform::DirectoryExists(Path("folder")));
     EXPECT_FALSE(platform::DeleteFile(Path("folder")));
     EXPECT_FALSE(platform::DeleteFile(Path("missing.txt")));
+}
+
+TEST_F(WholeFileTest, TailHoldsTheLastLines) {
+    struct Case {
+        const char* bytes;
+        std::size_t lines;
+        const char* tail;
+    } cases[] = {
+        {"a\r\nb\r\nc\r\n", 2, "b\r\nc\r\n"},
+        {"a\r\nb\r\nc", 2, "b\r\nc"},
+        {"a\nb\rc\r\nd\n", 3, "b\rc\r\nd\n"},
+        {"a\r\n\r\nb\r\n", 2, "\r\nb\r\n"},  // an empty line counts
+        {"a\r\nb\r\n", 5, "a\r\nb\r\n"},
+        {"a\r\nb\r\n", 0, ""},
+        {"", 3, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        ASSERT_TRUE(platform::WriteFileBytes(Path("log"), c.bytes));
+        EXPECT_EQ(platform::ReadFileTail(Path("log"), c.lines), std::optional<std::string>(c.tail));
+    }
+    // Lines across the reader's chunks, a CR LF split between two of them.
+    std::string big(65535, 'x');
+    big += "\r\nlast\r\n";
+    ASSERT_TRUE(platform::WriteFileBytes(Path("log"), std::string(100000, 'y') + "\n" + big));
+    EXPECT_EQ(platform::ReadFileTail(Path("log"), 2), big);
+    EXPECT_EQ(platform::ReadFileTail(Path("missing"), 2), std::nullopt);
+}
+
+TEST_F(WholeFileTest, RenameNeverReplaces) {
+    ASSERT_TRUE(platform::WriteFileBytes(Path("a"), "A"));
+    ASSERT_TRUE(platform::WriteFileBytes(Path("b"), "B"));
+    EXPECT_FALSE(platform::RenameFileNoReplace(Path("a"), Path("b")));
+    EXPECT_EQ(platform::ReadFileBytes(Path("b")), std::optional<std::string>("B"));
+    EXPECT_TRUE(platform::RenameFileNoReplace(Path("a"), Path("c")));
+    EXPECT_FALSE(platform::FileExists(Path("a")));
+    EXPECT_EQ(platform::ReadFileBytes(Path("c")), std::optional<std::string>("A"));
 }
 
 TEST_F(WholeFileTest, DeleteRemovesTheFile) {

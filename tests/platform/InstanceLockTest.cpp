@@ -5,6 +5,13 @@
 #include <memory>
 #include <thread>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "platform/InstanceLock.h"
 #include "platform/PlatformTestSupport.h"
 
@@ -40,6 +47,39 @@ TEST(InstanceLockTest, NamesThatSanitiseAlikeStayApart) {
     EXPECT_FALSE(a.AlreadyExists());
     EXPECT_FALSE(b.AlreadyExists());
 }
+
+#ifndef _WIN32
+// A lock file that another user planted in the shared folder, held by that user: it must not
+// stop the program.
+TEST(InstanceLockTest, ForeignLockFileIsRefused) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs to give a file to another user";
+    const std::string folder = "/tmp/skimbar-lock-test-" + std::to_string(platformtest::ProcessId());
+    ASSERT_EQ(::mkdir(folder.c_str(), 01777), 0);
+    const std::string saved = GetEnv("XDG_RUNTIME_DIR");
+    SetEnv("XDG_RUNTIME_DIR", folder);
+    const std::string name = "SkimbarForeign.exe";
+    const std::string path = folder + "/skimbar-" + std::to_string(::getuid()) + "-" + name + ".lock";
+    const int planted = ::open(path.c_str(), O_RDWR | O_CREAT, 0666);
+    ASSERT_GE(planted, 0);
+    ASSERT_EQ(::fchown(planted, 65534, 65534), 0);
+    ASSERT_EQ(::fchmod(planted, 0666), 0);
+    ASSERT_EQ(::flock(planted, LOCK_EX | LOCK_NB), 0);
+    EXPECT_FALSE(platform::TInstanceLock(name).AlreadyExists());
+    ::close(planted);
+    ::unlink(path.c_str());
+    // The user's own file still locks.
+    {
+        platform::TInstanceLock first(name);
+        EXPECT_TRUE(platform::TInstanceLock(name).AlreadyExists());
+    }
+    ::unlink(path.c_str());
+    ::rmdir(folder.c_str());
+    if (saved.empty())
+        UnsetEnv("XDG_RUNTIME_DIR");
+    else
+        SetEnv("XDG_RUNTIME_DIR", saved);
+}
+#endif
 
 TEST(WakeTest, PollWakeReturnsTrueOncePerWakeUp) {
     const std::string name = UniqueName("wake");

@@ -4,10 +4,14 @@
 // and the folder removed afterwards.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
 #include <string>
 
+#include "core/IniFile.h"
 #include "platform/Files.h"
 #include "platform/Locale.h"
 #include "platform/Paths.h"
@@ -19,6 +23,33 @@ namespace supporttest {
 inline std::string Utf8(const std::filesystem::path& p) {
     const std::u8string s = p.u8string();
     return std::string(s.begin(), s.end());
+}
+
+// The Language folder the build puts beside the test program (copies of lang/).
+inline std::filesystem::path ShippedLanguageFolder() {
+    static const std::filesystem::path folder = [] {
+        const std::string saved = platform::ExePath();
+        platform::SetExePathForTests("");
+        std::string dir = platform::ExeDir();
+        platform::SetExePathForTests(saved);
+        std::replace(dir.begin(), dir.end(), '\\', '/');
+        return std::filesystem::u8path(dir) / "Language";
+    }();
+    return folder;
+}
+
+// The key names of every section of an INI file.
+inline std::map<std::string, std::set<std::string>> KeysBySection(const std::string& file) {
+    TIniFile ini(file);
+    TStringList sections;
+    ini.ReadSections(sections);
+    std::map<std::string, std::set<std::string>> out;
+    for (const std::string& section : sections) {
+        TStringList keys;
+        ini.ReadSection(section, keys);
+        out[section].insert(keys.begin(), keys.end());
+    }
+    return out;
 }
 
 class AppFolderTest : public ::testing::Test {

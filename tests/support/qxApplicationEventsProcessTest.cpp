@@ -190,6 +190,23 @@ TEST_F(AppEventsProcessTest, SecondProcessWakesTheFirstAndEndsWithoutWriting) {
     }
 }
 
+TEST_F(AppEventsProcessTest, AnotherSpellingOfTheSameNameOnlyWakesTheFirst) {
+    Install("Skimbar.exe");
+    // Windows finds the same file under any case; elsewhere it is a second name of it.
+    if (!fs::exists(Program / "SKIMBAR.EXE")) Install("SKIMBAR.EXE");
+    TChildProcess& first = Start("Skimbar.exe");
+    ASSERT_TRUE(WaitMarker(Marker("Skimbar.exe", first, ".first")));
+    const TSnapshot before = Snapshot(Program);
+    TChildProcess& second = Start("SKIMBAR.EXE");
+    const auto rc = second.Wait(kBound);
+    ASSERT_TRUE(rc.has_value()) << "the second instance keeps running";
+    EXPECT_EQ(*rc, 0);
+    EXPECT_TRUE(WaitMarker(Marker("Skimbar.exe", first, ".woken"))) << "the first was not woken";
+    EXPECT_EQ(CountMarkers(".first"), 1);
+    EXPECT_EQ(Snapshot(Program), before) << "the second instance changed the program folder";
+    Stop(first);
+}
+
 TEST_F(AppEventsProcessTest, AnotherFileNameIsNotStopped) {
     Install("Skimbar.exe");
     Install("Other.exe");

@@ -75,10 +75,12 @@ TEST(AppEventsNames, FollowTheExecutableFileName) {
         const char* lock;
         const char* log;
     } cases[] = {
-        {"C:\\Tools\\Skimbar.exe", "WM_USER_Skimbar", "Skimbar.exe", "C:\\Tools\\Skimbar.ERR"},
-        {"C:\\Tools\\Other.exe", "WM_USER_Other", "Other.exe", "C:\\Tools\\Other.ERR"},
-        {"C:\\Tools\\Skim.bar.exe", "WM_USER_Skim", "Skim.bar.exe", "C:\\Tools\\Skim.bar.ERR"},
-        {"C:\\a.b\\Skimbar", "WM_USER_Skimbar", "Skimbar", "C:\\a.b\\Skimbar.ERR"},
+        {"C:\\Tools\\Skimbar.exe", "WM_USER_Skimbar", "skimbar.exe", "C:\\Tools\\Skimbar.ERR"},
+        {"C:\\Tools\\SKIMBAR.EXE", "WM_USER_SKIMBAR", "skimbar.exe", "C:\\Tools\\SKIMBAR.ERR"},
+        {"C:\\Tools\\Other.exe", "WM_USER_Other", "other.exe", "C:\\Tools\\Other.ERR"},
+        {"C:\\Tools\\Skim.bar.exe", "WM_USER_Skim", "skim.bar.exe", "C:\\Tools\\Skim.bar.ERR"},
+        {"C:\\a.b\\Skimbar", "WM_USER_Skimbar", "skimbar", "C:\\a.b\\Skimbar.ERR"},
+        {"C:\\Tools\\ÜBER.exe", "WM_USER_ÜBER", "über.exe", "C:\\Tools\\ÜBER.ERR"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.exe);
@@ -86,6 +88,20 @@ TEST(AppEventsNames, FollowTheExecutableFileName) {
         EXPECT_EQ(TqxApplicationEvents::InstanceLockName(c.exe), c.lock);
         EXPECT_EQ(TqxApplicationEvents::ErrFileNameFor(c.exe), c.log);
     }
+}
+
+TEST(AppEventsNames, OverlongMessageNameIsCutToWhatTheSystemRegisters) {
+    const std::string stem(300, 'a');
+    const std::string a = TqxApplicationEvents::WakeUpMessageName("C:\\T\\" + stem + ".exe");
+    const std::string b = TqxApplicationEvents::WakeUpMessageName("C:\\T\\" + stem + "b.exe");
+    const std::string upper = TqxApplicationEvents::WakeUpMessageName("C:\\T\\" + text::AsciiUpper(stem) + ".exe");
+    EXPECT_EQ(a.size(), 255u);
+    EXPECT_EQ(a.substr(0, 8), "WM_USER_");
+    EXPECT_NE(a, b);                                   // cut alike, told apart
+    EXPECT_TRUE(text::SameText(a, upper)) << upper;   // as the system compares names
+    std::string wide;
+    for (int i = 0; i < 200; ++i) wide += "\xF0\x9F\x98\x80";  // two UTF-16 units each
+    EXPECT_LE(text::Utf8ToUtf16(TqxApplicationEvents::WakeUpMessageName("C:\\T\\" + wide + ".exe")).size(), 255u);
 }
 
 TEST(AppEventsText, RowDateLeavesOutMidnight) {
@@ -132,6 +148,28 @@ TEST(AppEventsText, MessageCannotForgeRows) {
     EXPECT_NE(text.find("bad  7.12.26 09:15 -> Anwendungsfehler : forged row"), std::string::npos) << text;
     EXPECT_EQ(text.find("\xc2\x85"), std::string::npos);
     EXPECT_EQ(text.find("\xe2\x80\xa8"), std::string::npos);
+    platform::SetExePathForTests("");
+}
+
+TEST(AppEventsText, MessageCannotReadBackwardsOrPassForARow) {
+    platform::SetExePathForTests("C:\\Tools\\Skimbar.exe");
+    struct Case {
+        const char* message;
+        const char* line;  // the row's second line
+    } cases[] = {
+        {"evil \xE2\x80\xAEtxt.exe", "evil  txt.exe."},                 // U+202E
+        {"a\xE2\x80\x8B" "b\xEF\xBB\xBF" "c\xC2\xAD" "d\xE2\x81\xA6" "e", "a b c d e."},  // ZWSP, BOM, SHY, LRI
+        {"7.12.26 09:15 -> Anwendungsfehler : forged", " 7.12.26 09:15 -> Anwendungsfehler : forged."},
+        {"7.12.26 -> forged", " 7.12.26 -> forged."},
+        {"12 -> 13", " 12 -> 13."},
+        {"x 7.12.26 -> y", "x 7.12.26 -> y."},  // not at the start of the line
+        {"7 dwarfs", "7 dwarfs."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        const std::string text = TqxApplicationEvents::ErrorText(Exception(c.message), 0);
+        EXPECT_EQ(text.substr(text.find('\n') + 1), c.line);
+    }
     platform::SetExePathForTests("");
 }
 
@@ -270,21 +308,57 @@ TEST_F(AppEventsLogTest, TrimmingKeepsTheNewestRows) {
     }
 }
 
-TEST_F(AppEventsLogTest, UnreadableLogStartsEmpty) {
-    // Not text: it does not keep the program from starting, and the next row replaces it.
-    WriteFile("Skimbar.ERR", std::string("MZ\x90\0\x03\0\0\0", 8));
+TEST_F(AppEventsLogTest, OnlyTheRowsTheLogKeepsAreRead) {
+    std::string log;
+    for (int i = 0; i < 1500; ++i) log += "row " + std::to_string(i) + (i % 2 ? "\n" : "\r\n");
+    WriteFile("Skimbar.ERR", log);
+    TqxApplicationEvents* events = Place();
+    ASSERT_EQ(events->ErrRows().Count(), 1000);
+    EXPECT_EQ(events->ErrRows()[0], "row 500");
+    EXPECT_EQ(events->ErrRows()[999], "row 1499");
+    delete FForm;
+    FForm = nullptr;
+    // A design value above the default, set before any row: the older rows count too.
+    events = Place(2000);
+    ASSERT_EQ(events->ErrRows().Count(), 1500);
+    EXPECT_EQ(events->ErrRows()[0], "row 0");
+}
+
+TEST_F(AppEventsLogTest, UnreadableLogIsKeptNotOverwritten) {
+    // Not text: the program starts, and the next row goes to a new log; the old one is set
+    // aside untouched.
+    const std::string binary("MZ\x90\0\x03\0\0\0", 8);
+    WriteFile("Skimbar.ERR", binary);
     TqxApplicationEvents* events = Place();
     EXPECT_EQ(events->ErrRows().Count(), 0);
     events->LogException(Exception("first"), 0);
     EXPECT_EQ(ReadFile("Skimbar.ERR"), Row("first") + "\r\n");
+    EXPECT_EQ(ReadFile("Skimbar-unreadable-1.ERR"), binary);
+    events->LogException(Exception("second"), 0);
+    EXPECT_EQ(ReadFile("Skimbar.ERR"), Row("first") + "\r\n" + Row("second") + "\r\n");
+    EXPECT_FALSE(Exists("Skimbar-unreadable-2.ERR"));
 #ifndef _WIN32
     if (::geteuid() != 0) {  // root reads whatever the mode says
+        // Unreadable at start, readable again by the first exception: its history stays in
+        // front of the new row.
         delete FForm;
         FForm = nullptr;
+        WriteFile("Skimbar.ERR", "old 1\r\nold 2\r\n");
         ASSERT_EQ(::chmod(AtUtf8("Skimbar.ERR").c_str(), 0), 0);
         EXPECT_NO_THROW(events = Place());
         EXPECT_EQ(events->ErrRows().Count(), 0);
-        ::chmod(AtUtf8("Skimbar.ERR").c_str(), 0644);
+        ASSERT_EQ(::chmod(AtUtf8("Skimbar.ERR").c_str(), 0644), 0);
+        events->LogException(Exception("third"), 0);
+        EXPECT_EQ(ReadFile("Skimbar.ERR"), "old 1\r\nold 2\r\n" + Row("third") + "\r\n");
+        // Unreadable for good: set aside under the next free name.
+        delete FForm;
+        FForm = nullptr;
+        ASSERT_EQ(::chmod(AtUtf8("Skimbar.ERR").c_str(), 0), 0);
+        events = Place();
+        events->LogException(Exception("fourth"), 0);
+        ASSERT_EQ(::chmod(AtUtf8("Skimbar-unreadable-2.ERR").c_str(), 0644), 0);
+        EXPECT_EQ(ReadFile("Skimbar-unreadable-2.ERR"), "old 1\r\nold 2\r\n" + Row("third") + "\r\n");
+        EXPECT_EQ(ReadFile("Skimbar.ERR"), Row("fourth") + "\r\n");
     }
 #endif
 }
@@ -311,30 +385,37 @@ TEST_F(AppEventsLogTest, ExceptionsOfEveryKindBecomeRows) {
     EXPECT_EQ(events->ErrRows().Count(), 0);
     EXPECT_FALSE(Exists("Skimbar.ERR"));
 
+    std::string outOfRange, badVariant;
     try {
         std::vector<int> v(2);
         (void)v.at(5);
-    } catch (...) {
+    } catch (const std::exception& e) {
+        outOfRange = e.what();
         Application->HandleException(nullptr);
     }
     try {
         std::variant<int, std::string> v = 1;
         (void)std::get<std::string>(v);
-    } catch (...) {
+    } catch (const std::exception& e) {
+        badVariant = e.what();
         Application->HandleException(nullptr);
     }
+    ASSERT_FALSE(outOfRange.empty());
+    ASSERT_FALSE(badVariant.empty());
     Raise(std::bad_alloc());
     Raise(42);
     Raise(std::string("a thrown text"));
+    // The row's second line: the message, a "." after it unless it has one or is empty.
+    auto line = [](const std::string& m) { return "\n" + m + (m.empty() || m.back() == '.' ? "" : "."); };
     struct Case {
         const char* className;
-        const char* message;
+        std::string tail;
     } expected[] = {
-        {"std::out_of_range", "vector"},
-        {"std::bad_variant_access", ""},
-        {"std::bad_alloc", "bad_alloc"},
-        {"int", ""},
-        {"std::string", "a thrown text."},
+        {"std::out_of_range", line(outOfRange)},
+        {"std::bad_variant_access", line(badVariant)},
+        {"std::bad_alloc", line(std::bad_alloc().what())},
+        {"int", line("")},
+        {"std::string", line("a thrown text")},
     };
     ASSERT_EQ(events->ErrRows().Count(), 5);
     for (int i = 0; i < 5; ++i) {
@@ -342,7 +423,9 @@ TEST_F(AppEventsLogTest, ExceptionsOfEveryKindBecomeRows) {
         const std::string& row = events->ErrRows()[i];
         EXPECT_NE(row.find(std::string(" : Exception ") + expected[i].className + " in Modul "), std::string::npos)
             << row;
-        EXPECT_NE(row.find(expected[i].message), std::string::npos) << row;
+        ASSERT_GE(row.size(), expected[i].tail.size());
+        EXPECT_EQ(row.substr(row.size() - expected[i].tail.size()), expected[i].tail);
+        EXPECT_EQ(std::count(row.begin(), row.end(), '\n'), 1) << row;
     }
     EXPECT_TRUE(H().MessageBoxes().empty());
 }

@@ -132,6 +132,11 @@ TEST_F(SettingsTest, WritesReachTheFileAtOnce) {
     EXPECT_TRUE(ReadRemanentBool(box, false));
     EXPECT_EQ(ReadRemanentInteger(spin, 0), -32768);
     EXPECT_EQ(ReadRemanentString(edit, ""), "p ä=ss");
+    // Blanks at the ends and enclosing quotes are part of a password.
+    for (const char* typed : {" secret ", "\"secret\"", "'s'"}) {
+        WriteRemanentString(edit, typed);
+        EXPECT_EQ(ReadRemanentString(edit, ""), typed);
+    }
 }
 
 TEST_F(SettingsTest, UnwritableFileRaisesWithItsPath) {

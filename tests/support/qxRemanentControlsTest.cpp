@@ -279,13 +279,17 @@ TEST_F(RemanentFormTest, UpDownKeepsALoadedValueWithinItsRange) {
     EXPECT_FALSE(form->qxUpDown1->RemanentChanged());
 }
 
-TEST_F(RemanentFormTest, TypingIntoTheAssociatedEditDoesNotMarkTheUpDown) {
+// The up-down follows its edit: a typed whole number within Min..Max is its position and is
+// stored; other text leaves the position alone.
+TEST_F(RemanentFormTest, TypingIntoTheAssociatedEditMovesAndMarksTheUpDown) {
     auto form = Start();
-    UI().TypeText(*form->PollTimeqxEdit, "7");
-    EXPECT_EQ(form->qxUpDown1->Position(), 7);  // taken up when asked
+    UI().TypeText(*form->PollTimeqxEdit, "abc");
     EXPECT_FALSE(form->qxUpDown1->RemanentChanged());
+    UI().TypeText(*form->PollTimeqxEdit, "7");
+    EXPECT_TRUE(form->qxUpDown1->RemanentChanged());
+    EXPECT_EQ(form->qxUpDown1->Position(), 7);
     form.reset();
-    EXPECT_EQ(Settings().find("qxUpDown1"), std::string::npos);
+    EXPECT_TRUE(Has("SetupForm.qxUpDown1=7"));
     EXPECT_TRUE(Has("SetupForm.PollTimeqxEdit=7"));
 }
 

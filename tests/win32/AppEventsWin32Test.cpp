@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "core/Text.h"
 #include "platform/Paths.h"
 #include "support/qxApplicationEvents.h"
 #include "support/qxGeneral.h"
@@ -72,7 +73,9 @@ TEST_F(AppEventsWin32Test, LockIsAMutexNamedAfterTheFileAndTheMessageIsRegistere
     TqxApplicationEvents* events = Place(true);
     ASSERT_TRUE(events->HoldsInstanceLock());
     const std::wstring mutexName(Name.begin(), Name.end());
-    HANDLE h = OpenMutexW(SYNCHRONIZE, FALSE, (mutexName + L".exe").c_str());
+    std::wstring folded = mutexName;
+    CharLowerBuffW(folded.data(), static_cast<DWORD>(folded.size()));
+    HANDLE h = OpenMutexW(SYNCHRONIZE, FALSE, (folded + L".exe").c_str());
     ASSERT_NE(h, nullptr);
     CloseHandle(h);
     EXPECT_EQ(events->StartOnceMessage(), RegisterWindowMessageW((L"WM_USER_" + mutexName).c_str()));
@@ -80,6 +83,33 @@ TEST_F(AppEventsWin32Test, LockIsAMutexNamedAfterTheFileAndTheMessageIsRegistere
     // A mutex of that name made by anyone: the component stops, after its broadcast.
     Place(true);
     EXPECT_EQ(Halts, 1);
+}
+
+TEST_F(AppEventsWin32Test, EverySpellingOfTheFileIsOneInstance) {
+    // A real file with a long name, so that the system gives it a short 8.3 name.
+    const fs::path exe = FRoot / "Skimbar Long Program Name.exe";
+    std::ofstream(exe, std::ios::binary) << "MZ";
+    wchar_t buffer[MAX_PATH];
+    const DWORD n = GetShortPathNameW(exe.wstring().c_str(), buffer, MAX_PATH);
+    ASSERT_GT(n, 0u);
+    ASSERT_LT(n, static_cast<DWORD>(MAX_PATH));
+    const std::wstring shortPath(buffer, n);
+    ASSERT_NE(fs::path(shortPath).filename(), exe.filename());
+    platform::SetExePathForTests(Utf8(exe));
+    Place(true);
+    EXPECT_EQ(Halts, 0);
+    for (const fs::path& other : {fs::path(shortPath), FRoot / "SKIMBAR LONG PROGRAM NAME.EXE"}) {
+        SCOPED_TRACE(Utf8(other));
+        platform::SetExePathForTests(Utf8(other));
+        EXPECT_EQ(TqxApplicationEvents::InstanceLockName(Utf8(other)), "skimbar long program name.exe");
+        EXPECT_TRUE(text::SameText(TqxApplicationEvents::WakeUpMessageName(Utf8(other)), "WM_USER_Skimbar Long Program Name"));
+        TForm* keep = FForm;
+        FForm = nullptr;
+        Place(true);  // a second start under that spelling: stopped
+        delete FForm;
+        FForm = keep;
+    }
+    EXPECT_EQ(Halts, 2);
 }
 
 TEST_F(AppEventsWin32Test, LogLockedByAnotherProgram) {
@@ -96,8 +126,10 @@ TEST_F(AppEventsWin32Test, LogLockedByAnotherProgram) {
     CloseHandle(locked);
     EXPECT_EQ(LogText(), "old row\r\n");  // not replaced meanwhile
     events->LogException(Exception("after"), 0);
+    // Readable again: the history comes first, nothing is lost.
     EXPECT_EQ(LogText(), events->ErrRows().Text());
-    EXPECT_EQ(events->ErrRows().Count(), 2);
+    ASSERT_EQ(events->ErrRows().Count(), 3);
+    EXPECT_EQ(events->ErrRows()[0], "old row");
 }
 
 TEST_F(AppEventsWin32Test, ReadOnlyLogKeepsTheRowsInMemory) {

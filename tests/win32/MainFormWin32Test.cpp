@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "app/MailPanel.h"
 #include "app/TrayIcon.h"
@@ -143,7 +144,7 @@ TEST_F(MainFormWin32, TheTrayMenuRunsTheChosenCommand) {
 TEST_F(MainFormWin32, AClickStartsTheRegisteredMailClientAndHidesTheBar) {
     // A batch file standing in for the mail program: it leaves a mark beside itself.
     const std::filesystem::path mark = At("started.txt");
-    WriteFile("mail client.bat", "@echo started> \"%~dp0started.txt\"\r\n");
+    WriteFile("mail client.bat", "@echo started %*> \"%~dp0started.txt\"\r\n");
     const std::string bat = AtUtf8("mail client.bat");
     platform::TRegistry reg(platform::RootKey::CurrentUser);
     ASSERT_TRUE(reg.OpenKey("\\Software\\Clients\\Mail", true));
@@ -158,7 +159,37 @@ TEST_F(MainFormWin32, AClickStartsTheRegisteredMailClientAndHidesTheBar) {
     SendMessageW(Bar(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     EXPECT_FALSE(IsWindowVisible(Bar()));
     EXPECT_FALSE(Form->Items.front()->Alive());
-    EXPECT_TRUE(Pump([&] { return std::filesystem::exists(mark); }, 10000));
+    ASSERT_TRUE(Pump([&] { return std::filesystem::exists(mark) && std::filesystem::file_size(mark) > 0; }, 10000));
+    // Started with the arguments it was registered with.
+    std::ifstream in(mark);
+    std::string line;
+    std::getline(in, line);
+    EXPECT_NE(line.find("started /compose"), std::string::npos) << line;
+}
+
+// The session ends as Windows ends it: WM_QUERYENDSESSION, then WM_ENDSESSION, to every
+// top-level window of the program. Before the last one returns, the program has ended itself
+// as Quit does and written its settings. (tests/e2e/run ends a real Wine session.)
+TEST_F(MainFormWin32, TheSessionEndWritesTheSettingsBeforeTheProcessIsEnded) {
+    Start(true);
+    Form->SlowerAction->Execute();
+    std::vector<HWND> windows;
+    struct Collect {
+        static BOOL CALLBACK Window(HWND h, LPARAM l) {
+            reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
+            return TRUE;
+        }
+    };
+    EnumThreadWindows(GetCurrentThreadId(), Collect::Window, reinterpret_cast<LPARAM>(&windows));
+    ASSERT_FALSE(windows.empty());
+    for (HWND h : windows) EXPECT_TRUE(SendMessageW(h, WM_QUERYENDSESSION, 0, 0)) << h;
+    for (HWND h : windows)
+        if (IsWindow(h)) SendMessageW(h, WM_ENDSESSION, TRUE, 0);
+    EXPECT_TRUE(Application->SessionEnded());
+    EXPECT_TRUE(Application->Terminated());
+    EXPECT_FALSE(Form->ScrollTimer->Enabled());
+    const std::string ini = ReadFile("Cfg/Skimbar.ini");
+    EXPECT_NE(ini.find("ScrollSpeed=40"), std::string::npos) << ini;
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "platform/Files.h"
+#include "platform/FileTail.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -174,6 +175,43 @@ bool DeleteFile(const std::string& path) {
 }
 
 std::optional<std::string> ReadFileBytes(const std::string& path) { return ReadNative(NativePath(path)); }
+
+std::optional<std::string> ReadFileTail(const std::string& path, std::size_t maxLines) {
+    const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat st;
+    std::optional<std::string> result;
+    auto read = [&](std::uint64_t offset, std::size_t count, char* out) {
+        while (count > 0) {
+            const ssize_t got = ::pread(fd, out, count, static_cast<off_t>(offset));
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) return false;
+            out += got;
+            offset += static_cast<std::uint64_t>(got);
+            count -= static_cast<std::size_t>(got);
+        }
+        return true;
+    };
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        const std::uint64_t end = static_cast<std::uint64_t>(st.st_size);
+        if (const std::optional<std::uint64_t> start = TailStart(end, maxLines, read)) {
+            std::string out(static_cast<std::size_t>(end - *start), '\0');
+            if (out.empty() || read(*start, out.size(), out.data())) result = std::move(out);
+        }
+    }
+    ::close(fd);
+    return result;
+}
+
+bool RenameFileNoReplace(const std::string& from, const std::string& to) {
+    const std::string source = NativePath(from), target = NativePath(to);
+    // A hard link fails when the target exists; the old name then goes.
+    if (::link(source.c_str(), target.c_str()) == 0) return ::unlink(source.c_str()) == 0;
+    if (errno == EEXIST) return false;
+    struct stat st;
+    if (::lstat(target.c_str(), &st) == 0 || errno != ENOENT) return false;
+    return ::rename(source.c_str(), target.c_str()) == 0;
+}
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
     const std::string native = NativePath(path);

@@ -63,6 +63,8 @@ bool SocketAddress(const std::string& name, sockaddr_un& addr) {
 
 }  // namespace
 
+std::string LongPathName(const std::string& path) { return path; }
+
 struct TInstanceLock::Impl {
     int Fd = -1;
 };
@@ -72,6 +74,12 @@ TInstanceLock::TInstanceLock(std::string name) : FName(std::move(name)), FImpl(s
     // Never through a link another user may have planted in /tmp.
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) return;  // no lock at all: run as the first instance
+    // A file of another user (in a shared /tmp) could stop the program: refused.
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
+        ::close(fd);
+        return;
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
         FImpl->Fd = fd;
         return;

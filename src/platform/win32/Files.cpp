@@ -1,4 +1,5 @@
 #include "platform/Files.h"
+#include "platform/FileTail.h"
 
 #include <algorithm>
 #include <atomic>
@@ -71,6 +72,37 @@ std::optional<std::string> ReadFileBytes(const std::string& path) {
         out.append(buffer, got);
     }
     return out;
+}
+
+std::optional<std::string> ReadFileTail(const std::string& path, std::size_t maxLines) {
+    THandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return std::nullopt;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0) return std::nullopt;
+    auto read = [&](std::uint64_t offset, std::size_t count, char* out) {
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(offset);
+        if (!SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN)) return false;
+        while (count > 0) {
+            DWORD got = 0;
+            const DWORD want = static_cast<DWORD>(std::min<std::size_t>(count, 1u << 20));
+            if (!ReadFile(file.Get(), out, want, &got, nullptr) || got == 0) return false;
+            out += got;
+            count -= got;
+        }
+        return true;
+    };
+    const std::uint64_t end = static_cast<std::uint64_t>(size.QuadPart);
+    const std::optional<std::uint64_t> start = TailStart(end, maxLines, read);
+    if (!start) return std::nullopt;
+    std::string out(static_cast<std::size_t>(end - *start), '\0');
+    if (!out.empty() && !read(*start, out.size(), out.data())) return std::nullopt;
+    return out;
+}
+
+bool RenameFileNoReplace(const std::string& from, const std::string& to) {
+    return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), 0) != 0;
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {

@@ -1,5 +1,7 @@
 #include "platform/InstanceLock.h"
 
+#include <vector>
+
 #include "platform/win32/Wide.h"
 
 namespace platform {
@@ -14,6 +16,18 @@ std::wstring EventName(const std::string& name) {
     return w;
 }
 }  // namespace
+
+std::string LongPathName(const std::string& path) {
+    const std::wstring wide = win32::Widen(path);
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const DWORD n = GetLongPathNameW(wide.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0) return path;
+        if (n < buffer.size()) return win32::Narrow(buffer.data(), n);
+        buffer.resize(n);
+    }
+    return path;
+}
 
 struct TInstanceLock::Impl {
     HANDLE Mutex = nullptr;

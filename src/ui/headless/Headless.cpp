@@ -1,6 +1,7 @@
 #include "ui/headless/Headless.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -57,6 +58,19 @@ private:
 THeadless::THeadless() { FTimerWindow = FNextHandle++; }
 
 THeadless::~THeadless() = default;
+
+void THeadless::CheckUiThread(const char* what) const {
+    if (std::this_thread::get_id() != FUiThread)
+        throw TWrongThread(std::string(what) + " called off the user-interface thread");
+}
+
+void THeadless::WakeUp() {
+    {
+        std::lock_guard<std::mutex> guard(FWakeLock);
+        FWoken = true;
+    }
+    FWakeCv.notify_all();
+}
 
 THeadless& Headless() {
     auto* h = dynamic_cast<THeadless*>(&Backend());
@@ -126,6 +140,7 @@ const THeadless::TWindow* THeadless::Find(THandle h) const {
 }
 
 THandle THeadless::CreateNative(TWinControl& control) {
+    CheckUiThread("CreateNative");
     THandle h = FNextHandle++;
     TWindow w;
     w.Control = &control;
@@ -136,6 +151,7 @@ THandle THeadless::CreateNative(TWinControl& control) {
 }
 
 void THeadless::DestroyNative(TWinControl& control) {
+    CheckUiThread("DestroyNative");
     std::vector<TWinControl*> natives;
     control.CollectNative(natives, true);
     natives.erase(std::remove_if(natives.begin(), natives.end(), [](TWinControl* n) { return !n->RawHandle(); }),
@@ -153,6 +169,7 @@ void THeadless::DestroyNative(TWinControl& control) {
 }
 
 void THeadless::UpdateWindow(TWinControl& control, TUpdate what) {
+    CheckUiThread("UpdateWindow");
     TWindow* w = Find(control.RawHandle());
     if (!w) return;
     if (what == TUpdate::Visible) {
@@ -171,6 +188,7 @@ TWinControl* THeadless::ControlOf(THandle window) {
 }
 
 void THeadless::InvalidateRect(TWinControl& host, const TRect& r) {
+    CheckUiThread("InvalidateRect");
     TWindow* w = Find(host.RawHandle());
     if (!w) return;
     TRect clipped = r.Intersect(host.ClientRect());
@@ -178,6 +196,7 @@ void THeadless::InvalidateRect(TWinControl& host, const TRect& r) {
 }
 
 void THeadless::ScrollRect(TWinControl& host, const TRect& r, int dx) {
+    CheckUiThread("ScrollRect");
     TWindow* w = Find(host.RawHandle());
     if (!w) return;
     const TRect area = r.Intersect(host.ClientRect());
@@ -285,6 +304,7 @@ TRect THeadless::PageDisplayRect(TWinControl& pageControl) {
 
 std::intptr_t THeadless::SendMsg(THandle window, unsigned msg, std::uintptr_t wParam,
                                      std::intptr_t lParam) {
+    CheckUiThread("SendMsg");
     TMessage m{msg, wParam, lParam, 0};
     if (auto it = FHidden.find(window); it != FHidden.end()) {
         auto proc = it->second;
@@ -300,6 +320,7 @@ std::intptr_t THeadless::SendMsg(THandle window, unsigned msg, std::uintptr_t wP
 }
 
 bool THeadless::PostMsg(THandle window, unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) {
+    CheckUiThread("PostMsg");
     if (window && !FHidden.count(window) && !Find(window) && window != FTimerWindow) return false;
     FQueue.push_back({window, msg, wParam, lParam});
     return true;
@@ -334,6 +355,13 @@ std::intptr_t THeadless::DefWndProc(THandle, const TMessage&) { return 0; }
 void THeadless::CallDefault(TWinControl&, TMessage& message) { message.Result = 0; }
 
 bool THeadless::Peek(TMsg& msg) {
+    {
+        std::lock_guard<std::mutex> guard(FWakeLock);
+        if (FWoken) {
+            FWoken = false;
+            FQueue.push_back({0, WmApp, 0, 0});
+        }
+    }
     if (FQueue.empty()) return false;
     msg = FQueue.front();
     FQueue.pop_front();
@@ -342,6 +370,30 @@ bool THeadless::Peek(TMsg& msg) {
 
 void THeadless::WaitMessage() {
     if (!FQueue.empty()) return;
+    if (Application && Application->BackgroundWorkPending()) {
+        // Real time passes for the work on other threads; the virtual clock follows it.
+        using Clock = std::chrono::steady_clock;
+        const auto now = Clock::now();
+        if (!FRealTime) {
+            FRealTime = true;
+            FRealAnchor = now;
+            FVirtualAnchor = FNow;
+        }
+        const std::int64_t real =
+            FVirtualAnchor + std::chrono::duration_cast<std::chrono::milliseconds>(now - FRealAnchor).count();
+        if (real > FNow) FNow = real;
+        FWaitStart = -1;
+        TTimerEntry* t = NextTimer();
+        if (t && t->Due <= FNow) {
+            FireNextTimer(t->Due);
+            return;
+        }
+        const std::int64_t wait = t ? t->Due - FNow : 1000;
+        std::unique_lock<std::mutex> lock(FWakeLock);
+        FWakeCv.wait_for(lock, std::chrono::milliseconds(wait), [this] { return FWoken; });
+        return;
+    }
+    FRealTime = false;
     if (!FScript.empty()) {
         auto step = std::move(FScript.front());
         FScript.pop_front();
@@ -357,6 +409,10 @@ void THeadless::WaitMessage() {
 }
 
 void THeadless::Dispatch(const TMsg& msg) {
+    if (msg.Wnd == 0 && msg.Message == WmApp) {
+        if (Application) Application->RunQueued();
+        return;
+    }
     if (msg.Wnd == FTimerWindow && msg.Message == WmTimer) {
         auto it = FTimerIds.find(msg.WParam);
         if (it != FTimerIds.end()) it->second->Fire();
@@ -378,6 +434,7 @@ void THeadless::Dispatch(const TMsg& msg) {
 void THeadless::PostQuit() { FQueue.push_back({0, WmQuit, 0, 0}); }
 
 void THeadless::StartTimer(TTimer& timer, int intervalMs) {
+    CheckUiThread("StartTimer");
     ++FTimerStarts;
     StopTimer(timer);
     std::uint64_t order = ++FTimerOrder;
@@ -386,6 +443,7 @@ void THeadless::StartTimer(TTimer& timer, int intervalMs) {
 }
 
 void THeadless::StopTimer(TTimer& timer) {
+    CheckUiThread("StopTimer");
     for (auto it = FTimers.begin(); it != FTimers.end();) {
         if (it->Timer == &timer) {
             auto id = static_cast<std::uintptr_t>(it->Order);
@@ -504,6 +562,7 @@ void THeadless::DestroyIcon(THandle icon) { FIcons.erase(icon); }
 // ---- notification area ----------------------------------------------------------------
 
 bool THeadless::NotifyIcon(TNotifyIconAction action, const TNotifyIconData& data) {
+    CheckUiThread("NotifyIcon");
     auto it = std::find_if(FNotifyIcons.begin(), FNotifyIcons.end(), [&](const TNotifyIconData& d) {
         return d.Window == data.Window && d.Id == data.Id;
     });
@@ -592,6 +651,10 @@ void RequireEnabledWindow(THeadless& h, TControl& control) {
 void THeadless::ClickAt(TWinControl& host, TPoint p, bool right) {
     SafeCall(&host, [&] { host.HostMouse(right ? WmRButtonDown : WmLButtonDown, 0, p); });
     SafeCall(&host, [&] { host.HostMouse(right ? WmRButtonUp : WmLButtonUp, 0, p); });
+}
+
+void THeadless::EndSession() {
+    if (Application) SafeCall(Application, [] { Application->EndSession(); });
 }
 
 void THeadless::Click(TControl& control) {

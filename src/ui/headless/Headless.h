@@ -3,13 +3,18 @@
 // clock fires timers (advance), text has fixed metrics, message boxes, the colour dialog and
 // popup menus are answered from queues the test fills, and user input is simulated through
 // the same entry points the Win32 backend uses. Exceptions take the same route.
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ui/Backend.h"
@@ -67,6 +72,12 @@ struct TWindowPosCall {
     unsigned Flags;
 };
 
+// A window, timer or icon call from a thread other than the user-interface thread.
+class TWrongThread : public std::logic_error {
+public:
+    using std::logic_error::logic_error;
+};
+
 class THeadless : public TBackend {
 public:
     THeadless();
@@ -85,6 +96,8 @@ public:
     // TLoopStall, as it does past StallLimit ms of virtual time in one wait chain.
     void Script(std::function<void()> step) { FScript.push_back(std::move(step)); }
     void SetStallLimit(std::int64_t ms) { FStallLimit = ms; }
+    // While Application has background work pending, a waiting loop follows the real clock:
+    // it sleeps until the next timer is due or the work queues something.
 
     // ---- scripted answers ----
     // Message boxes take the next answer (IdOk, IdYes, ...) after afterMs of virtual time
@@ -106,6 +119,8 @@ public:
     void RightClick(TControl& control);   // context menu of the control
     void MouseMove(TControl& control);    // mouse over the control's centre
     void MouseLeave();
+    // The session ends, as Windows announces it with WM_ENDSESSION to the hidden window.
+    void EndSession();
     void TypeText(TWinControl& control, const std::string& text);  // replaces the text
     void SelectItem(TCustomComboBox& combo, int index);
     void PressArrow(TCustomUpDown& upDown, bool up);
@@ -191,6 +206,7 @@ public:
     void WaitMessage() override;
     void Dispatch(const TMsg& msg) override;
     void PostQuit() override;
+    void WakeUp() override;
     void StartTimer(TTimer& timer, int intervalMs) override;
     void StopTimer(TTimer& timer) override;
     TSize TextExtent(const TFont& font, const std::string& text, bool prefix) override;
@@ -209,6 +225,8 @@ public:
     bool NotifyIcon(TNotifyIconAction action, const TNotifyIconData& data) override;
 
 private:
+    // Throws TWrongThread off the thread that created the backend.
+    void CheckUiThread(const char* what) const;
     struct TWindow {
         TWinControl* Control = nullptr;
         bool Visible = false;
@@ -273,6 +291,14 @@ private:
     std::vector<TNotifyIconCall> FNotifyCalls;
     std::vector<TNotifyIconData> FNotifyIcons;
     bool FNotifyAvailable = true;
+    std::thread::id FUiThread = std::this_thread::get_id();
+    std::mutex FWakeLock;
+    std::condition_variable FWakeCv;
+    bool FWoken = false;
+    // While background work is pending: the real time that FVirtualAnchor corresponds to.
+    bool FRealTime = false;
+    std::chrono::steady_clock::time_point FRealAnchor;
+    std::int64_t FVirtualAnchor = 0;
 };
 
 // The installed headless backend (the test's session must have installed one).

@@ -24,6 +24,8 @@ namespace ui::win32 {
 inline const wchar_t* const kFormClass = L"SkimbarForm";
 inline const wchar_t* const kHostClass = L"SkimbarHost";
 inline const wchar_t* const kUtilClass = L"SkimbarUtil";
+// Posted to the utility window when another thread queued work for the application.
+inline constexpr UINT kWakeMsg = WM_APP + 0x3F;
 constexpr UINT_PTR kSubclassId = 1;
 
 class TWin32Backend;
@@ -68,6 +70,8 @@ public:
     void WaitMessage() override;
     void Dispatch(const TMsg& msg) override;
     void PostQuit() override { PostQuitMessage(0); }
+    // Any thread: the utility window's procedure runs the application's queue.
+    void WakeUp() override { PostMessageW(FUtil, kWakeMsg, 0, 0); }
     void StartTimer(TTimer& timer, int intervalMs) override;
     void StopTimer(TTimer& timer) override;
     TRect ScreenRect() override;

@@ -269,6 +269,17 @@ bool TWin32Backend::UtilMessage(UINT msg, WPARAM w, LPARAM, LRESULT& result) {
             result = 0;
             return true;
         }
+        case kWakeMsg:
+            if (Application) Application->RunQueued();  // each queued call is guarded there
+            result = 0;
+            return true;
+        // Session end: Windows ends the process once WM_ENDSESSION returns, so the program ends
+        // itself inside it, as Quit would.
+        case WM_QUERYENDSESSION: result = TRUE; return true;
+        case WM_ENDSESSION:
+            if (w && Application) Notify(nullptr, [] { Application->EndSession(); });
+            result = 0;
+            return true;
         default: return false;
     }
 }
