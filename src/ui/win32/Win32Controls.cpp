@@ -133,8 +133,8 @@ public:
         SendMessageW(h, EM_LIMITTEXT, static_cast<WPARAM>(e.MaxLength()), 0);
         ::InvalidateRect(h, nullptr, TRUE);
     }
-    bool Reflect(TWinControl& c, HWND h, UINT code, const NMHDR*, LRESULT&) const override {
-        if (code != EN_CHANGE) return false;
+    bool Reflect(TWinControl& c, HWND h, UINT code, const NMHDR* hdr, LRESULT&) const override {
+        if (hdr || code != EN_CHANGE) return false;
         std::string t = WindowText(h);
         Notify(&c, [&] { static_cast<TCustomEdit&>(c).NotifyUserText(t); });
         return true;
@@ -169,7 +169,8 @@ public:
             SendMessageW(h, CB_SETCURSEL, static_cast<WPARAM>(cb.ItemIndex()), 0);
         ShowText(c, h);
     }
-    bool Reflect(TWinControl& c, HWND h, UINT code, const NMHDR*, LRESULT&) const override {
+    bool Reflect(TWinControl& c, HWND h, UINT code, const NMHDR* hdr, LRESULT&) const override {
+        if (hdr) return false;
         auto& cb = static_cast<TCustomComboBox&>(c);
         Notify(&c, [&] {
             switch (code) {
@@ -202,8 +203,9 @@ private:
 class TClickReporting : public TFocusReporting {
 public:
     const wchar_t* ClassName() const override { return L"BUTTON"; }
-    bool Reflect(TWinControl& c, HWND, UINT code, const NMHDR*, LRESULT&) const override {
-        if (code != BN_CLICKED) return false;
+    bool Reflect(TWinControl& c, HWND, UINT code, const NMHDR* hdr, LRESULT&) const override {
+        // A notification (a themed button's custom draw) is not a command: BN_CLICKED is 0.
+        if (hdr || code != BN_CLICKED) return false;
         Notify(&c, [&] { c.NotifyNativeCommand(BN_CLICKED); });
         return true;
     }
