@@ -88,7 +88,9 @@ TEST_F(MainFormWin32, TheBarLiesAcrossTheTopAndGoesTopmostAfterShowing) {
     EXPECT_EQ(r.left, 0);
     EXPECT_EQ(r.top, 0);
     EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXSCREEN));
-    EXPECT_EQ(r.bottom - r.top, 38);
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(r.bottom - r.top, MulDiv(38, GetDeviceCaps(screen, LOGPIXELSY), 96));
+    ReleaseDC(nullptr, screen);
     EXPECT_TRUE(Pump([&] { return TopMost(); }, 3000));
     // Unchecked: it leaves the topmost state when it is next shown.
     SetupForm->StayOnTopqxCheckBox->SetChecked(false);

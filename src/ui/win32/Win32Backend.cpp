@@ -64,6 +64,8 @@ TWin32Backend::TWin32Backend() {
     FUtil = CreateUtilWindow(L"");
     FOwnerWindow = CreateUtilWindow(L"Skimbar");
     FMeasureDc.Reset(CreateCompatibleDC(nullptr));
+    FSystemDpi = SystemDpi();
+    FLastScreen = ScreenRect();
 }
 
 TWin32Backend::~TWin32Backend() {
@@ -177,21 +179,38 @@ void TWin32Backend::StopTimer(TTimer& timer) {
 
 // ---- screen ---------------------------------------------------------------------------
 
-TRect TWin32Backend::ScreenRect() { return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+int SystemDpi() {
+    TWindowDc screen(nullptr);
+    int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : kBaseDpi;
+    return dpi > 0 ? dpi : kBaseDpi;
+}
+
+int WindowDpi(HWND h, int fallback) {
+    // Windows 10 1607 and later; older systems scale every window by the system DPI.
+    using TGetDpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto get = reinterpret_cast<TGetDpiForWindow>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    UINT dpi = get && h ? get(h) : 0;
+    return dpi > 0 ? static_cast<int>(dpi) : fallback;
+}
+
+TRect TWin32Backend::ScreenRect() {
+    return ScreenScale().Log(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+}
 
 TRect TWin32Backend::MonitorRect(TWinControl* form) {
-    HMONITOR m = form && form->RawHandle() ? MonitorFromWindow(H(form->RawHandle()), MONITOR_DEFAULTTONEAREST)
-                                           : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    HWND h = form ? H(form->RawHandle()) : nullptr;
+    HMONITOR m = h ? MonitorFromWindow(h, MONITOR_DEFAULTTONEAREST) : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
     MONITORINFO mi{};
     mi.cbSize = sizeof mi;
     if (!GetMonitorInfoW(m, &mi)) return ScreenRect();
-    return {mi.rcMonitor.left, mi.rcMonitor.top, mi.rcMonitor.right, mi.rcMonitor.bottom};
+    return (h ? ScaleOf(h) : ScreenScale()).Log(mi.rcMonitor);
 }
 
 TPoint TWin32Backend::CursorPos() {
     POINT p{0, 0};
     ::GetCursorPos(&p);
-    return {p.x, p.y};
+    return ScreenScale().Log(p);
 }
 
 std::unique_ptr<TBackend> CreateBackend() { return std::make_unique<TWin32Backend>(); }

@@ -16,6 +16,7 @@
 
 #include "ui/Backend.h"
 #include "ui/StdCtrls.h"
+#include "ui/win32/Win32Dpi.h"
 #include "ui/win32/Win32Util.h"
 
 namespace ui::win32 {
@@ -85,7 +86,8 @@ public:
     void ScrollRect(TWinControl& host, const TRect& r, int dx) override;
     TSize TextExtent(const TFont& font, const std::string& s, bool prefix) override;
     TColor ColorToRGB(TColor c) override;
-    HFONT Font(const TFont& f);
+    // The font at a DPI (the framework's heights are at 96 DPI).
+    HFONT Font(const TFont& f, int dpi);
     HBRUSH Brush(TColor c);
     // A memory DC holding the picture premultiplied, for AlphaBlend.
     HDC ImageDc(const TImageData& image);
@@ -128,6 +130,17 @@ public:
     bool UtilMessage(UINT msg, WPARAM w, LPARAM l, LRESULT& result);
     void FormStyle(const TCustomForm& f, DWORD& style, DWORD& ex);
 
+    // ---- DPI (Win32Windows.cpp) ----
+    // The scale of any window: its top-level window's.
+    TScale ScaleOf(HWND h) const;
+    TScale ScreenScale() const { return {FSystemDpi}; }
+    // A top-level window moved to a monitor of another DPI: its controls and fonts follow.
+    void ApplyDpi(HWND form, int dpi);
+    // The resolution or the monitors changed: a form that spanned the primary monitor's width
+    // is stretched to its new width.
+    void DisplayChanged();
+    void UpdateBounds(TWinControl& c, HWND h);
+
     TWinControl* Find(HWND h) {
         auto it = FControls.find(h);
         return it == FControls.end() ? nullptr : it->second;
@@ -145,7 +158,11 @@ public:
     std::map<UINT_PTR, TTimer*> FTimers;
     std::map<TTimer*, UINT_PTR> FTimerIds;
     UINT_PTR FTimerId = 0;
-    std::map<std::tuple<std::string, int, unsigned>, TFontOwner> FFonts;
+    std::map<std::tuple<std::string, int, unsigned>, TFontOwner> FFonts;  // by pixel height
+    int FSystemDpi = kBaseDpi;
+    std::unordered_map<HWND, int> FDpi;  // top-level windows
+    // The primary monitor as last seen (96 DPI), to tell which forms spanned its width.
+    TRect FLastScreen;
     std::map<COLORREF, TBrushOwner> FBrushes;
     struct TCachedImage {
         TImageData Image;
@@ -174,7 +191,6 @@ private:
     bool CtlColor(WPARAM w, LPARAM l, LRESULT& result);
     bool Reflect(HWND child, UINT code, const NMHDR* hdr, LRESULT& result);
     void TabOrder(TWinControl& c);
-    void UpdateBounds(TWinControl& c, HWND h);
     void SyncComboUnder(HWND h);
 };
 

@@ -58,6 +58,17 @@ public:
                 return true;
             case WM_ACTIVATE: f.NotifyActivate(LOWORD(w) != WA_INACTIVE); return false;
             case WM_WINDOWPOSCHANGED: PositionChanged(b, f, h, reinterpret_cast<const WINDOWPOS*>(l)); return false;
+            case WM_DISPLAYCHANGE: b.DisplayChanged(); return false;
+            case WM_DPICHANGED: {
+                // The system suggests where the window goes at the new DPI; the form's 96-DPI
+                // bounds follow through WM_WINDOWPOSCHANGED.
+                b.ApplyDpi(h, HIWORD(w));
+                auto* to = reinterpret_cast<const RECT*>(l);
+                ::SetWindowPos(h, nullptr, to->left, to->top, to->right - to->left, to->bottom - to->top,
+                               SWP_NOZORDER | SWP_NOACTIVATE);
+                r = 0;
+                return true;
+            }
             default: return false;
         }
     }
@@ -66,11 +77,12 @@ private:
     // The user or the system moved the window: the form's bounds follow.
     static void PositionChanged(TWin32Backend& b, TCustomForm& f, HWND h, const WINDOWPOS* wp) {
         if ((wp->flags & SWP_NOSIZE) && (wp->flags & SWP_NOMOVE)) return;
-        RECT r;
-        GetWindowRect(h, &r);
-        if (TRect{r.left, r.top, r.right, r.bottom} == f.BoundsRect()) return;
+        RECT d;
+        GetWindowRect(h, &d);
+        TRect r = b.ScaleOf(h).Log(d);
+        if (r == f.BoundsRect()) return;
         b.FSyncingBounds = true;
-        Notify(&f, [&] { f.SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top); });
+        Notify(&f, [&] { f.SetBounds(r.Left, r.Top, r.Width(), r.Height()); });
         b.FSyncingBounds = false;
     }
 };
@@ -121,8 +133,8 @@ public:
         SendMessageW(h, EM_LIMITTEXT, static_cast<WPARAM>(e.MaxLength()), 0);
         ::InvalidateRect(h, nullptr, TRUE);
     }
-    bool Reflect(TWinControl& c, HWND h, UINT code, const NMHDR*, LRESULT&) const override {
-        if (code != EN_CHANGE) return false;
+    bool Reflect(TWinControl& c, HWND h, UINT code, const NMHDR* hdr, LRESULT&) const override {
+        if (hdr || code != EN_CHANGE) return false;
         std::string t = WindowText(h);
         Notify(&c, [&] { static_cast<TCustomEdit&>(c).NotifyUserText(t); });
         return true;
@@ -157,7 +169,8 @@ public:
             SendMessageW(h, CB_SETCURSEL, static_cast<WPARAM>(cb.ItemIndex()), 0);
         ShowText(c, h);
     }
-    bool Reflect(TWinControl& c, HWND h, UINT code, const NMHDR*, LRESULT&) const override {
+    bool Reflect(TWinControl& c, HWND h, UINT code, const NMHDR* hdr, LRESULT&) const override {
+        if (hdr) return false;
         auto& cb = static_cast<TCustomComboBox&>(c);
         Notify(&c, [&] {
             switch (code) {
@@ -190,8 +203,9 @@ private:
 class TClickReporting : public TFocusReporting {
 public:
     const wchar_t* ClassName() const override { return L"BUTTON"; }
-    bool Reflect(TWinControl& c, HWND, UINT code, const NMHDR*, LRESULT&) const override {
-        if (code != BN_CLICKED) return false;
+    bool Reflect(TWinControl& c, HWND, UINT code, const NMHDR* hdr, LRESULT&) const override {
+        // A notification (a themed button's custom draw) is not a command: BN_CLICKED is 0.
+        if (hdr || code != BN_CLICKED) return false;
         Notify(&c, [&] { c.NotifyNativeCommand(BN_CLICKED); });
         return true;
     }

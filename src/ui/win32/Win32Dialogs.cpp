@@ -38,7 +38,8 @@ void TWin32Backend::ShowHintWindow(const std::string& text, TPoint screen) {
     FTipText = W(text);
     FTipInfo.lpszText = FTipText.data();
     SendMessageW(FTip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&FTipInfo));
-    SendMessageW(FTip, TTM_TRACKPOSITION, 0, MAKELPARAM(screen.X, screen.Y));
+    POINT at = ScreenScale().Dev(screen);
+    SendMessageW(FTip, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
     SendMessageW(FTip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&FTipInfo));
 }
 

@@ -45,8 +45,9 @@ TMenuItem* TWin32Backend::TrackPopupMenu(TPopupMenu& menu, TPoint screen) {
         owner = FUtil;
         ::SetForegroundWindow(owner);
     }
+    POINT at = ScreenScale().Dev(screen);
     UINT cmd = static_cast<UINT>(
-        TrackPopupMenuEx(root.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screen.X, screen.Y, owner, nullptr));
+        TrackPopupMenuEx(root.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, owner, nullptr));
     PostMessageW(owner, WM_NULL, 0, 0);
     if (cmd == 0 || cmd > items.size()) return nullptr;
     return items[cmd - 1];

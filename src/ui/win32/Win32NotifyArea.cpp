@@ -8,7 +8,41 @@
 
 namespace ui::win32 {
 
-THandle TWin32Backend::CreateIcon(const TImageData& image) {
+namespace {
+
+// The picture resampled (bilinear, on premultiplied channels) to size x size.
+TImageData Resized(const TImageData& in, int size) {
+    TImageData out{size, size, std::vector<std::uint32_t>(static_cast<std::size_t>(size) * static_cast<std::size_t>(size))};
+    auto channel = [](std::uint32_t p, int shift) { return static_cast<double>((p >> shift) & 0xFF); };
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            double fx = std::clamp((x + 0.5) * in.Width / size - 0.5, 0.0, in.Width - 1.0);
+            double fy = std::clamp((y + 0.5) * in.Height / size - 0.5, 0.0, in.Height - 1.0);
+            int x0 = static_cast<int>(fx), y0 = static_cast<int>(fy);
+            int x1 = std::min(x0 + 1, in.Width - 1), y1 = std::min(y0 + 1, in.Height - 1);
+            double ax = fx - x0, ay = fy - y0;
+            std::uint32_t q[4] = {in.At(x0, y0), in.At(x1, y0), in.At(x0, y1), in.At(x1, y1)};
+            double w[4] = {(1 - ax) * (1 - ay), ax * (1 - ay), (1 - ax) * ay, ax * ay};
+            double a = 0, c[3] = {0, 0, 0};
+            for (int i = 0; i < 4; ++i) {
+                double qa = channel(q[i], 24);
+                a += w[i] * qa;
+                for (int k = 0; k < 3; ++k) c[k] += w[i] * qa * channel(q[i], 16 - 8 * k);
+            }
+            std::uint32_t p = static_cast<std::uint32_t>(a + 0.5) << 24;
+            for (int k = 0; k < 3; ++k) p |= static_cast<std::uint32_t>(a > 0 ? c[k] / a + 0.5 : 0) << (16 - 8 * k);
+            out.Pixels[static_cast<std::size_t>(y * size + x)] = p;
+        }
+    return out;
+}
+
+}  // namespace
+
+THandle TWin32Backend::CreateIcon(const TImageData& source) {
+    // Small icons are drawn at 16 x 16; the system wants them larger at higher DPI.
+    int size = GetSystemMetrics(SM_CXSMICON);
+    bool scaled = source.Width == 16 && source.Height == 16 && size > 16 && !source.Pixels.empty();
+    const TImageData& image = scaled ? Resized(source, size) : source;
     BITMAPV5HEADER bi{};
     bi.bV5Size = sizeof bi;
     bi.bV5Width = image.Width;

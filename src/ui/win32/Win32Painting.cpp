@@ -8,17 +8,30 @@ namespace ui::win32 {
 
 namespace {
 
+// Takes the framework's 96-DPI coordinates and draws at the window's scale into a buffer whose
+// top-left corner is the device point (Dx, Dy).
 struct TGdiCanvas : TCanvas {
     HDC Dc;
     TWin32Backend& Backend;
-    TGdiCanvas(HDC dc, TWin32Backend& b) : Dc(dc), Backend(b) {}
+    TScale Scale;
+    int Dx, Dy;
+    TGdiCanvas(HDC dc, TWin32Backend& b, TScale s, int dx, int dy) : Dc(dc), Backend(b), Scale(s), Dx(dx), Dy(dy) {}
+    RECT Device(const TRect& r) const {
+        RECT d = Scale.Dev(r);
+        OffsetRect(&d, -Dx, -Dy);
+        return d;
+    }
+    void Clip(const TRect& r) const {
+        RECT d = Device(r);
+        IntersectClipRect(Dc, d.left, d.top, d.right, d.bottom);
+    }
     void DoFillRect(const TRect& r, TColor color) override;
     void DoTextAt(int x, int y, const std::string& text, const TFont& font, bool prefix, const TRect& clip) override;
     void DoDraw(int x, int y, const TImageData& image, const TRect& clip) override;
 };
 
 void TGdiCanvas::DoFillRect(const TRect& r, TColor color) {
-    RECT rc{r.Left, r.Top, r.Right, r.Bottom};
+    RECT rc = Device(r);
     SetDCBrushColor(Dc, static_cast<COLORREF>(Backend.ColorToRGB(color)));
     ::FillRect(Dc, &rc, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
 }
@@ -26,11 +39,13 @@ void TGdiCanvas::DoFillRect(const TRect& r, TColor color) {
 void TGdiCanvas::DoTextAt(int x, int y, const std::string& s, const TFont& font, bool prefix, const TRect& clip) {
     std::wstring w = W(s);
     TSavedDc saved(Dc);
-    IntersectClipRect(Dc, clip.Left, clip.Top, clip.Right, clip.Bottom);
-    SelectObject(Dc, Backend.Font(font));
+    Clip(clip);
+    SelectObject(Dc, Backend.Font(font, Scale.Dpi));
     SetTextColor(Dc, static_cast<COLORREF>(Backend.ColorToRGB(font.Color())));
     SetBkMode(Dc, TRANSPARENT);
-    RECT rc{x, y, x + 100000, y + 10000};
+    RECT rc = Device(TRect{x, y, x, y});
+    rc.right += 100000;
+    rc.bottom += 10000;
     DrawTextW(Dc, w.c_str(), static_cast<int>(w.size()), &rc, DT_SINGLELINE | DT_NOCLIP | (prefix ? 0 : DT_NOPREFIX));
 }
 
@@ -38,9 +53,10 @@ void TGdiCanvas::DoDraw(int x, int y, const TImageData& image, const TRect& clip
     HDC src = Backend.ImageDc(image);
     if (!src) return;
     TSavedDc saved(Dc);
-    IntersectClipRect(Dc, clip.Left, clip.Top, clip.Right, clip.Bottom);
+    Clip(clip);
     BLENDFUNCTION bf{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(Dc, x, y, image.Width, image.Height, src, 0, 0, image.Width, image.Height, bf);
+    RECT d = Device(TRect{x, y, x + image.Width, y + image.Height});
+    AlphaBlend(Dc, d.left, d.top, d.right - d.left, d.bottom - d.top, src, 0, 0, image.Width, image.Height, bf);
 }
 
 // A 32-bit top-down DIB section of the picture's size.
@@ -66,15 +82,16 @@ void CopyPremultiplied(const TImageData& image, std::uint32_t* out) {
 
 }  // namespace
 
-HFONT TWin32Backend::Font(const TFont& f) {
-    auto key = std::make_tuple(f.Name(), f.Height(), f.Style() | (unsigned(f.Pitch()) << 8));
+HFONT TWin32Backend::Font(const TFont& f, int dpi) {
+    int height = MulDiv(f.Height(), dpi, kBaseDpi);
+    auto key = std::make_tuple(f.Name(), height, f.Style() | (unsigned(f.Pitch()) << 8));
     auto it = FFonts.find(key);
     if (it != FFonts.end()) return it->second.Get();
     // The pitch and family steer the font mapper when the named font is missing.
     BYTE pitch = f.Pitch() == fpFixed      ? FIXED_PITCH | FF_MODERN
                  : f.Pitch() == fpVariable ? VARIABLE_PITCH | FF_DONTCARE
                                            : DEFAULT_PITCH | FF_DONTCARE;
-    HFONT h = CreateFontW(f.Height(), 0, 0, 0, (f.Style() & fsBold) ? FW_BOLD : FW_NORMAL, (f.Style() & fsItalic) != 0,
+    HFONT h = CreateFontW(height, 0, 0, 0, (f.Style() & fsBold) ? FW_BOLD : FW_NORMAL, (f.Style() & fsItalic) != 0,
                           (f.Style() & fsUnderline) != 0, (f.Style() & fsStrikeOut) != 0, DEFAULT_CHARSET,
                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, pitch, W(f.Name()).c_str());
     FFonts.emplace(key, TFontOwner(h));
@@ -96,12 +113,14 @@ TColor TWin32Backend::ColorToRGB(TColor c) {
 }
 
 TSize TWin32Backend::TextExtent(const TFont& font, const std::string& s, bool prefix) {
-    TSelection selected(FMeasureDc.Get(), Font(font));
+    // Measured at the screen's DPI, answered at 96 DPI, rounded up so the text fits.
+    TSelection selected(FMeasureDc.Get(), Font(font, FSystemDpi));
     std::wstring w = W(s);
     RECT r{0, 0, 0, 0};
     DrawTextW(FMeasureDc.Get(), w.c_str(), static_cast<int>(w.size()), &r,
               DT_CALCRECT | DT_SINGLELINE | (prefix ? 0 : DT_NOPREFIX));
-    return {r.right - r.left, r.bottom - r.top};
+    TRect l = ScreenScale().Covering(RECT{0, 0, r.right - r.left, r.bottom - r.top});
+    return {l.Right, l.Bottom};
 }
 
 HDC TWin32Backend::ImageDc(const TImageData& image) {
@@ -130,7 +149,7 @@ HDC TWin32Backend::ImageDc(const TImageData& image) {
 }
 
 void TWin32Backend::InvalidateRect(TWinControl& host, const TRect& r) {
-    RECT rc{r.Left, r.Top, r.Right, r.Bottom};
+    RECT rc = ScaleOf(H(host.RawHandle())).Dev(r);
     ::InvalidateRect(H(host.RawHandle()), &rc, FALSE);
 }
 
@@ -141,22 +160,27 @@ void TWin32Backend::Paint(TWinControl* c, HWND h) {
 
 void TWin32Backend::ScrollRect(TWinControl& host, const TRect& r, int dx) {
     HWND h = H(host.RawHandle());
-    RECT rc{r.Left, r.Top, r.Right, r.Bottom};
+    TScale scale = ScaleOf(h);
+    RECT rc = scale.Dev(r);
+    // At 150 % a one-pixel step moves items by one or two device pixels, depending on where
+    // they are: no single shift matches, so the area is drawn anew (off screen, no flicker).
+    auto later = [&] {
+        if (scale.Whole())
+            ::ScrollWindowEx(h, scale.Dev(dx), 0, &rc, &rc, nullptr, nullptr, SW_INVALIDATE);
+        else
+            ::InvalidateRect(h, &rc, FALSE);
+    };
     // With nothing waiting to be painted, the pixels are shifted and the uncovered strip drawn
     // right here: no paint message, which a ticker pays for on every tick. What could not be
     // shifted (a part another window hid) comes back in the region and is drawn as well.
-    if (!IsWindowVisible(h) || GetUpdateRect(h, nullptr, FALSE)) {
-        ::ScrollWindowEx(h, dx, 0, &rc, &rc, nullptr, nullptr, SW_INVALIDATE);
-        return;
-    }
+    if (!IsWindowVisible(h) || GetUpdateRect(h, nullptr, FALSE)) return later();
     TWindowDc dc(h);
-    if (!dc.Get()) {
-        ::ScrollWindowEx(h, dx, 0, &rc, &rc, nullptr, nullptr, SW_INVALIDATE);
-        return;
-    }
+    if (!dc.Get()) return later();
+    if (!scale.Whole()) return PaintArea(&host, dc.Get(), rc);
     TRegionOwner uncovered(CreateRectRgn(0, 0, 0, 0));
     RECT box{};
-    if (ScrollDC(dc.Get(), dx, 0, &rc, &rc, uncovered.Get(), nullptr) && GetRgnBox(uncovered.Get(), &box) != NULLREGION) {
+    if (ScrollDC(dc.Get(), scale.Dev(dx), 0, &rc, &rc, uncovered.Get(), nullptr) &&
+        GetRgnBox(uncovered.Get(), &box) != NULLREGION) {
         IntersectRect(&box, &box, &rc);
         PaintArea(&host, dc.Get(), box);
     }
@@ -170,9 +194,9 @@ void TWin32Backend::PaintArea(TWinControl* c, HDC dc, const RECT& r) {
     TBitmapOwner bmp(CreateCompatibleBitmap(dc, w, hgt));
     TSelection selected(mem.Get(), bmp.Get());
     {
-        TGdiCanvas canvas(mem.Get(), *this);
-        canvas.MoveOrigin(-r.left, -r.top);
-        Notify(c, [&] { c->PaintHost(canvas, {r.left, r.top, r.right, r.bottom}); });
+        TScale scale = ScaleOf(H(c->RawHandle()));
+        TGdiCanvas canvas(mem.Get(), *this, scale, r.left, r.top);
+        Notify(c, [&] { c->PaintHost(canvas, scale.Covering(r)); });
     }
     BitBlt(dc, r.left, r.top, w, hgt, mem.Get(), 0, 0, SRCCOPY);
 }

@@ -33,8 +33,11 @@ void TWin32Backend::FormStyle(const TCustomForm& f, DWORD& style, DWORD& ex) {
 THandle TWin32Backend::CreateNative(TWinControl& c) {
     if (c.NativeKind() == TNativeKind::None) return 0;
     const TNativeClass& kind = NativeClass(c.NativeKind());
-    HWND parent = kind.ParentWindow(*this, c.Parent() ? H(c.Parent()->NativeHost()->RawHandle()) : nullptr);
+    HWND parent = c.Parent() ? H(c.Parent()->NativeHost()->RawHandle()) : nullptr;
+    TScale scale = parent ? ScaleOf(parent) : ScreenScale();
+    parent = kind.ParentWindow(*this, parent);
     TRect b = c.Parent() ? NativeBounds(c) : c.BoundsRect();
+    RECT d = scale.Dev(TRect{b.Left, b.Top, b.Right, b.Top + kind.WindowHeight(c, b.Height())});
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS, ex = 0;
     kind.Styles(*this, c, style, ex);
     if (c.TabStop()) style |= WS_TABSTOP;
@@ -43,8 +46,8 @@ THandle TWin32Backend::CreateNative(TWinControl& c) {
     HMENU id = kind.HasChildId() ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(FNextId++)) : nullptr;
     std::wstring text = kind.CreatesWithText() ? W(c.Text()) : std::wstring();
     FCreating = &c;
-    HWND h = CreateWindowExW(ex, kind.ClassName(), text.c_str(), style, b.Left, b.Top, b.Width(),
-                             kind.WindowHeight(c, b.Height()), parent, id, GetModuleHandleW(nullptr), &c);
+    HWND h = CreateWindowExW(ex, kind.ClassName(), text.c_str(), style, d.left, d.top, d.right - d.left,
+                             d.bottom - d.top, parent, id, GetModuleHandleW(nullptr), &c);
     FCreating = nullptr;
     if (!h) throw EOSError("Fenster kann nicht erzeugt werden (" + std::to_string(GetLastError()) + ")");
     FControls[h] = &c;
@@ -53,8 +56,16 @@ THandle TWin32Backend::CreateNative(TWinControl& c) {
         SetWindowSubclass(h, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(&c));
         FSubclassed.insert(h);
     }
-    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(Font(c.Font())), FALSE);
+    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(Font(c.Font(), scale.Dpi)), FALSE);
     kind.Created(*this, c, h);
+    if (!c.Parent()) {
+        FDpi[h] = scale.Dpi;
+        // Made on a monitor of another DPI than the primary one.
+        if (int dpi = WindowDpi(h, scale.Dpi); dpi != scale.Dpi) {
+            ApplyDpi(h, dpi);
+            UpdateBounds(c, h);
+        }
+    }
     return T(h);
 }
 
@@ -72,7 +83,7 @@ void TWin32Backend::UpdateWindow(TWinControl& c, TUpdate what) {
         case TUpdate::Text: kind.ShowText(c, h); break;
         case TUpdate::Visible: kind.ShowVisible(c, h); break;
         case TUpdate::Enabled: ::EnableWindow(h, c.EffectivelyEnabled()); break;
-        case TUpdate::Font: SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(Font(c.Font())), TRUE); break;
+        case TUpdate::Font: SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(Font(c.Font(), ScaleOf(h).Dpi)), TRUE); break;
         case TUpdate::Color: ::InvalidateRect(h, nullptr, TRUE); break;
         case TUpdate::State: kind.ShowState(c, h); break;
         case TUpdate::TabOrder: TabOrder(c); break;
@@ -89,8 +100,40 @@ void TWin32Backend::UpdateWindow(TWinControl& c, TUpdate what) {
 void TWin32Backend::UpdateBounds(TWinControl& c, HWND h) {
     if (FSyncingBounds) return;
     TRect b = c.Parent() ? NativeBounds(c) : c.BoundsRect();
-    int height = NativeClass(c.NativeKind()).WindowHeight(c, b.Height());
-    ::SetWindowPos(h, nullptr, b.Left, b.Top, b.Width(), height, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT d = ScaleOf(h).Dev(TRect{b.Left, b.Top, b.Right, b.Top + NativeClass(c.NativeKind()).WindowHeight(c, b.Height())});
+    ::SetWindowPos(h, nullptr, d.left, d.top, d.right - d.left, d.bottom - d.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+TScale TWin32Backend::ScaleOf(HWND h) const {
+    auto it = FDpi.find(GetAncestor(h, GA_ROOT));
+    return {it == FDpi.end() ? FSystemDpi : it->second};
+}
+
+void TWin32Backend::DisplayChanged() {
+    // Every top-level window hears the change; the first one does the work.
+    TRect was = FLastScreen;
+    FLastScreen = ScreenRect();
+    if (was == FLastScreen) return;
+    std::vector<TCustomForm*> forms;
+    for (auto& [h, c] : FControls)
+        if (auto* f = dynamic_cast<TCustomForm*>(c); f && !f->Parent()) forms.push_back(f);
+    for (TCustomForm* f : forms) {
+        TRect b = f->BoundsRect();
+        if (b.Left == was.Left && b.Width() == was.Width())
+            Notify(f, [&] { f->SetBounds(FLastScreen.Left, b.Top, FLastScreen.Width(), b.Height()); });
+    }
+}
+
+void TWin32Backend::ApplyDpi(HWND form, int dpi) {
+    FDpi[form] = dpi;
+    std::vector<std::pair<HWND, TWinControl*>> controls;
+    for (auto& [h, c] : FControls)
+        if (GetAncestor(h, GA_ROOT) == form) controls.emplace_back(h, c);
+    for (auto& [h, c] : controls) {
+        if (h != form) UpdateBounds(*c, h);
+        SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(Font(c->Font(), dpi)), FALSE);
+    }
+    RedrawWindow(form, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 // Native tab order is the window order: walk the tab order through windowless containers and
@@ -139,13 +182,15 @@ TRect TWin32Backend::FrameInsets(const TCustomForm& form) {
     FormStyle(form, style, ex);
     RECT r{0, 0, 0, 0};
     AdjustWindowRectEx(&r, style, FALSE, ex);
-    return {-r.left, -r.top, r.right, r.bottom};
+    TScale s = ScreenScale();
+    return {s.Log(-r.left), s.Log(-r.top), s.Log(r.right), s.Log(r.bottom)};
 }
 
 TPoint TWin32Backend::ClientToScreen(TWinControl& native, TPoint p) {
-    POINT pt{p.X, p.Y};
+    TScale s = ScaleOf(H(native.RawHandle()));
+    POINT pt = s.Dev(p);
     ::ClientToScreen(H(native.RawHandle()), &pt);
-    return {pt.x, pt.y};
+    return s.Log(pt);
 }
 
 TRect TWin32Backend::PageDisplayRect(TWinControl& pc) {
@@ -153,6 +198,8 @@ TRect TWin32Backend::PageDisplayRect(TWinControl& pc) {
     if (pc.RawHandle()) {
         GetClientRect(H(pc.RawHandle()), &r);
         TabCtrl_AdjustRect(H(pc.RawHandle()), FALSE, &r);
+        TRect l = ScaleOf(H(pc.RawHandle())).Log(r);
+        r = {l.Left, l.Top, l.Right, l.Bottom};
     } else {
         r = {4, 24, pc.Width() - 4, pc.Height() - 4};
     }
@@ -255,6 +302,7 @@ bool TWin32Backend::Common(TWinControl* c, HWND h, UINT msg, WPARAM w, LPARAM l,
             FSubclassed.erase(h);
         }
         FControls.erase(h);
+        FDpi.erase(h);
         NativeClass(c->NativeKind()).Destroyed(*this, *c);
         c->NotifyHandleDestroyed();
     }
@@ -298,7 +346,7 @@ bool TWin32Backend::Mouse(TWinControl* c, HWND h, UINT msg, WPARAM w, LPARAM l) 
     }
     if (msg == WM_LBUTTONDOWN) SetCapture(h);
     if (msg == WM_LBUTTONUP && GetCapture() == h) ReleaseCapture();
-    TPoint p{static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
+    TPoint p = ScaleOf(h).Log(POINT{static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))});
     TShiftState shift = ((w & MK_SHIFT) ? ssShift : 0) | ((w & MK_CONTROL) ? ssCtrl : 0);
     Notify(c, [&] { c->HostMouse(msg, shift, p); });
     return true;
@@ -312,7 +360,7 @@ bool TWin32Backend::SetCursorMessage(TWinControl* c, HWND h, WPARAM w, LPARAM l)
         POINT pt;
         ::GetCursorPos(&pt);
         ::ScreenToClient(h, &pt);
-        TControl* t = c->ControlAtPos({pt.x, pt.y}, true, true);
+        TControl* t = c->ControlAtPos(ScaleOf(h).Log(pt), true, true);
         for (TControl* x = t ? t : c; x && cur == crDefault; x = x == c ? nullptr : x->Parent())
             cur = x->Cursor();
     }

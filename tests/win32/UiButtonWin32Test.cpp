@@ -1,0 +1,60 @@
+// Themed buttons (common controls 6) notify their parent while they paint. Painting must
+// never pass for a click, and the paint must end: a check box that toggled on every paint
+// repainted for ever.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "ui/Forms.h"
+#include "ui/StdCtrls.h"
+#include "ui/win32/Win32Backend.h"
+
+namespace {
+
+class ButtonPaintWin32 : public ::testing::Test {
+protected:
+    void SetUp() override { ui::StartUp(ui::win32::CreateBackend()); }
+    void TearDown() override { ui::ShutDown(); }
+};
+
+bool PaintPending(HWND top) {
+    MSG m;
+    return PeekMessageW(&m, top, WM_PAINT, WM_PAINT, PM_NOREMOVE) != 0;
+}
+
+}  // namespace
+
+TEST_F(ButtonPaintWin32, PaintingIsNoClickAndEnds) {
+    auto* form = new TForm(nullptr);
+    form->SetBounds(100, 100, 300, 160);
+    int buttonClicks = 0, boxClicks = 0;
+    auto* button = new TButton(form);
+    button->SetCaption("Cancel");
+    button->SetBounds(10, 10, 90, 26);
+    button->SetParent(form);
+    button->OnClick = [&](TObject*) { ++buttonClicks; };
+    auto* box = new TCheckBox(form);
+    box->SetCaption("Stay on top");
+    box->SetBounds(10, 50, 200, 20);
+    box->SetChecked(true);
+    box->SetParent(form);
+    box->OnClick = [&](TObject*) { ++boxClicks; };
+    form->Show();
+
+    HWND top = reinterpret_cast<HWND>(form->Handle());
+    for (int round = 0; round < 3; ++round) {
+        RedrawWindow(top, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        // Bounded: a paint that re-invalidates itself keeps WM_PAINT pending past this.
+        for (int i = 0; i < 200 && PaintPending(nullptr); ++i) Application->ProcessMessages();
+        EXPECT_FALSE(PaintPending(nullptr)) << "round " << round;
+    }
+    EXPECT_EQ(buttonClicks, 0);
+    EXPECT_EQ(boxClicks, 0);
+    EXPECT_TRUE(box->Checked());
+
+    // A real click still arrives.
+    SendMessageW(reinterpret_cast<HWND>(button->Handle()), BM_CLICK, 0, 0);
+    Application->ProcessMessages();
+    EXPECT_EQ(buttonClicks, 1);
+    delete form;
+}
