@@ -40,15 +40,23 @@ HMENU BuildMenu(TMenuItem* parent, std::vector<TMenuItem*>& items) {
 TMenuItem* TWin32Backend::TrackPopupMenu(TPopupMenu& menu, TPoint screen) {
     std::vector<TMenuItem*> items;
     TMenuOwner root(BuildMenu(menu.Items(), items));
+    POINT at = ScreenScale().Dev(screen);
     HWND owner = GetForegroundWindow();
-    if (!owner || !Find(owner)) {
+    // A menu takes keys through the foreground window, and a window off screen (the bar
+    // hidden, only the tray icon left) cannot hold the keyboard everywhere: a clear pixel of
+    // ours under the menu does.
+    const bool standIn = !owner || !Find(owner) || !IsWindowVisible(owner);
+    if (standIn) {
         owner = FUtil;
+        SetWindowLongPtrW(owner, GWL_EXSTYLE, GetWindowLongPtrW(owner, GWL_EXSTYLE) | WS_EX_LAYERED);
+        SetLayeredWindowAttributes(owner, 0, 0, LWA_ALPHA);
+        ::SetWindowPos(owner, HWND_TOPMOST, at.x, at.y, 1, 1, SWP_SHOWWINDOW | SWP_NOACTIVATE);
         ::SetForegroundWindow(owner);
     }
-    POINT at = ScreenScale().Dev(screen);
     UINT cmd = static_cast<UINT>(
         TrackPopupMenuEx(root.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, owner, nullptr));
     PostMessageW(owner, WM_NULL, 0, 0);
+    if (standIn) ::ShowWindow(owner, SW_HIDE);
     if (cmd == 0 || cmd > items.size()) return nullptr;
     return items[cmd - 1];
 }
