@@ -419,6 +419,16 @@ void TCustomForm::NotifyActivate(bool active) {
 TScreen::TScreen(TComponent* owner) : TComponent(owner) {}
 TScreen::~TScreen() = default;
 
+void TScreen::NotifyDisplayChanged(const TRect& was, const TRect& now) {
+    if (was == now) return;
+    std::vector<TCustomForm*> forms = FForms;  // a form's handler may create or free forms
+    for (TCustomForm* f : forms) {
+        if (std::find(FForms.begin(), FForms.end(), f) == FForms.end() || f->Parent()) continue;
+        TRect b = f->BoundsRect();
+        if (b.Left == was.Left && b.Width() == was.Width()) f->SetBounds(now.Left, b.Top, now.Width(), b.Height());
+    }
+}
+
 int TScreen::Width() const { return Backend().ScreenRect().Width(); }
 int TScreen::Height() const { return Backend().ScreenRect().Height(); }
 

@@ -169,6 +169,9 @@ public:
     TCustomForm* Forms(int index) const { return FForms.at(static_cast<std::size_t>(index)); }
     TCustomForm* ActiveForm() const { return FActiveForm; }
     TWinControl* ActiveControl() const;
+    // Backend: the primary monitor changed from was to now. A form that spanned it is
+    // stretched to the new width and keeps its top (the shell may have docked it lower).
+    void NotifyDisplayChanged(const TRect& was, const TRect& now);
 
 private:
     friend class TCustomForm;

@@ -64,6 +64,30 @@ TEST_F(MainFormDockTest, TheBarMovesBelowOtherBarsAndFollowsTheShell) {
     EXPECT_EQ(Form->BoundsRect(), (TRect{0, 0, 1920, 57}));
 }
 
+// A display change: the bar, docked or not, spans the primary monitor's new width and keeps
+// its top; a window that did not span the old width stays where it was.
+class MainFormDisplayTest : public MainFormDockTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(MainFormDisplayTest, ADisplayChangeStretchesTheBarToTheNewWidth) {
+    const bool dock = GetParam();
+    H().SetTopReserved(dock ? 30 : 0);
+    StartWith(dock);
+    const int top = Form->Top();
+    SetupForm->SetBounds(100, 100, 400, 300);
+    H().ChangeDisplay(1280, 1024);
+    EXPECT_EQ(Form->BoundsRect(), (TRect{0, top, 1280, top + 38}));
+    if (dock) {
+        ASSERT_NE(Band(), nullptr);
+        EXPECT_EQ(*Band(), Form->BoundsRect());
+    }
+    EXPECT_EQ(SetupForm->BoundsRect(), (TRect{100, 100, 500, 400}));
+    H().ChangeDisplay(2560, 1440);
+    EXPECT_EQ(Form->Width(), 2560);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, MainFormDisplayTest, ::testing::Bool(),
+                         [](const auto& info) { return std::string(info.param ? "Docked" : "Undocked"); });
+
 TEST_F(MainFormDockTest, FreeingTheBarAtTheProgramsEndGivesTheBandBack) {
     StartWith(true);
     Form->QuitActionExecute(Form);

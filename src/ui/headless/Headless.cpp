@@ -657,6 +657,12 @@ void THeadless::SetFullScreenApp(bool inFront) {
     }
 }
 
+void THeadless::ChangeDisplay(int width, int height) {
+    TRect was = FScreen;
+    FScreen = {0, 0, width, height};
+    if (Screen) SafeCall(nullptr, [&] { Screen->NotifyDisplayChanged(was, FScreen); });
+}
+
 // ---- scripted answers ---------------------------------------------------------------
 
 void THeadless::AnswerMessageBox(int answer, std::int64_t afterMs) {

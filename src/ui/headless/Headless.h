@@ -189,6 +189,8 @@ public:
 
     // ---- environment ----
     void SetScreenSize(int width, int height) { FScreen = {0, 0, width, height}; }
+    // The primary monitor changes size, as after a display change: forms hear it.
+    void ChangeDisplay(int width, int height);
     void SetCursorPos(TPoint p) { FCursorPos = p; }
 
     // ---- TBackend ----

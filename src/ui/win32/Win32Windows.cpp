@@ -110,18 +110,11 @@ TScale TWin32Backend::ScaleOf(HWND h) const {
 }
 
 void TWin32Backend::DisplayChanged() {
-    // Every top-level window hears the change; the first one does the work.
+    // Every top-level window hears the change; the first one passes it on.
     TRect was = FLastScreen;
     FLastScreen = ScreenRect();
-    if (was == FLastScreen) return;
-    std::vector<TCustomForm*> forms;
-    for (auto& [h, c] : FControls)
-        if (auto* f = dynamic_cast<TCustomForm*>(c); f && !f->Parent()) forms.push_back(f);
-    for (TCustomForm* f : forms) {
-        TRect b = f->BoundsRect();
-        if (b.Left == was.Left && b.Width() == was.Width())
-            Notify(f, [&] { f->SetBounds(FLastScreen.Left, b.Top, FLastScreen.Width(), b.Height()); });
-    }
+    if (was == FLastScreen || !Screen) return;
+    Notify(nullptr, [&] { Screen->NotifyDisplayChanged(was, FLastScreen); });
 }
 
 void TWin32Backend::ApplyDpi(HWND form, int dpi) {
