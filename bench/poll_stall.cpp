@@ -81,8 +81,9 @@ struct TStall {
 };
 
 // One poll of a fresh program; a poll still running after cancelAfter seconds is cancelled.
+// Without poll, the bar alone for cancelAfter seconds: the floor the timers give.
 TStall Measure(const std::string& server, const std::string& user, const std::string& password,
-               double cancelAfter) {
+               double cancelAfter, bool poll = true) {
     bench::TBenchProgram program(server, user, password, ui::CreateDefaultBackend());
     TMainForm& form = program.Form();
     std::vector<double> ticks;
@@ -92,8 +93,8 @@ TStall Measure(const std::string& server, const std::string& user, const std::st
     };
     const double start = bench::WallSeconds();
     ticks.push_back(start);
-    form.PollMailTimerTimer(form.PollMailTimer);
-    while (form.PollRunning() && bench::WallSeconds() - start < cancelAfter) Application->HandleMessage();
+    if (poll) form.PollMailTimerTimer(form.PollMailTimer);
+    while ((!poll || form.PollRunning()) && bench::WallSeconds() - start < cancelAfter) Application->HandleMessage();
     form.CancelPoll(1000);
     TStall r;
     r.PollSeconds = bench::WallSeconds() - start;
@@ -118,6 +119,7 @@ int main(int argc, char** argv) {
     const std::string host = bench::Env("SKIMBAR_POP3_HOST"), port = bench::Env("SKIMBAR_POP3_PORT");
     for (int round = 1; round <= rounds; ++round) {
         std::printf(" round %d of %d\n", round, rounds);
+        Print("no poll (the bar alone)", Measure("127.0.0.1:1", "u", "p", 3, false));
         if (!host.empty() && !port.empty())
             Print(("change poll of " + host + ":" + port).c_str(),
                   Measure(host + ":" + port, bench::Env("SKIMBAR_POP3_USER"), bench::Env("SKIMBAR_POP3_PASS"), 600));
