@@ -27,14 +27,6 @@ extern int MAILPANEL_MSG_MAILFROM;       // "From:"
 // item shows the defaults.
 void RegisterMailPanelStrings();
 
-// What an item is, beyond the texts it shows. A mail item has none of these; the program's own
-// items (welcome, connection error, "no new mails") carry ifProgram: they never wrap, and at
-// most one of them is live at a time. Any id, "-1" included, is a mail's.
-enum TItemFlag : unsigned {
-    ifProgram = 1u << 0,
-};
-using TItemFlags = unsigned;
-
 class TMailPanel : public TqxPanel {
     SKIMBAR_CLASS(TMailPanel)
 public:
@@ -53,8 +45,9 @@ public:
 
     // The fields, as the setters left them.
     const std::string& Id() const { return FId; }
-    TItemFlags Flags() const { return FFlags; }
-    bool IsProgramItem() const { return (FFlags & ifProgram) != 0; }
+    // The program's own items (welcome, connection error, "no new mails") never wrap, and at
+    // most one of them is live at a time. Any id, "-1" included, is a mail's.
+    bool IsProgramItem() const { return FProgramItem; }
     const std::string& SenderText() const { return FSenderText; }
     const std::string& Subject() const { return FSubject; }
     int Size() const { return FSize; }
@@ -80,7 +73,7 @@ public:
     // Size line: bytes / 1024 rounded to whole kilobytes, then " KB"; below 512 bytes no figure.
     void SetSize(int bytes);
     void SetId(const std::string& s);  // nothing shown
-    void SetFlags(TItemFlags flags) { FFlags = flags; }
+    void SetProgramItem(bool v) { FProgramItem = v; }
     // Copies the picture (copies share it) and shows it centred in the icon column.
     void SetIcon(const TIcon* icon);
     // Date (process-wide date format) and below it the time (process-wide time format).
@@ -113,7 +106,7 @@ private:
     void SetterTail(TControl* child);
 
     std::string FId;
-    TItemFlags FFlags = 0;
+    bool FProgramItem = false;
     std::string FSenderText;
     std::string FSubject;
     int FSize = 0;

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "app/KnownIds.h"
-#include "app/MailPanel.h"
 #include "app/MailPoll.h"
 #include "app/MainTimers.h"
 #include "core/DateTime.h"
@@ -28,6 +27,7 @@ class TTimer;
 class TActionList;
 class TAction;
 class TIdPOP3;
+class TMailPanel;
 class TTrayIcon;
 class TqxApplicationEvents;
 class TqxLanguage;
@@ -171,7 +171,7 @@ public:
 private:
     void BuildDesign();
     bool AddItem(const std::string& sender, const std::string& subject, int size, TDateTime date,
-                 const std::string& id, TItemFlags flags);
+                 const std::string& id, bool programItem);
     void ShowBar();
     // Topmost as "Stay on top" says; at the bottom while a full-screen application is in front.
     void ApplyZOrder();

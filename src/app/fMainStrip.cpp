@@ -21,12 +21,12 @@ constexpr unsigned MbOk = 0;
 bool TMainForm::AddTickerItem(const std::string& sender, const std::string& subject, int size, TDateTime date,
                               const std::string& id) {
     if (KnownIds.Contains(id)) return false;
-    return AddItem(sender, subject, size, date, id, 0);
+    return AddItem(sender, subject, size, date, id, false);
 }
 
 bool TMainForm::AddProgramItem(const std::string& sender, const std::string& subject, int size, TDateTime date) {
     if (ProgramItemLive()) return false;
-    return AddItem(sender, subject, size, date, std::string(), ifProgram);
+    return AddItem(sender, subject, size, date, std::string(), true);
 }
 
 bool TMainForm::ProgramItemLive() const {
@@ -37,8 +37,7 @@ bool TMainForm::ProgramItemLive() const {
 }
 
 bool TMainForm::AddItem(const std::string& sender, const std::string& subject, int size, TDateTime date,
-                        const std::string& id, TItemFlags flags) {
-    const bool mail = (flags & ifProgram) == 0;
+                        const std::string& id, bool programItem) {
     TIcon icon;
     auto* item = new TMailPanel(nullptr);
     bool idAdded = false;
@@ -56,8 +55,8 @@ bool TMainForm::AddItem(const std::string& sender, const std::string& subject, i
         item->SetSubject(subject);
         item->SetSize(size);
         item->SetId(id);
-        item->SetFlags(flags);
-        if (mail) {
+        item->SetProgramItem(programItem);
+        if (!programItem) {
             KnownIds.Add(id);
             idAdded = true;
         }

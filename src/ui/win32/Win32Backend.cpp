@@ -62,6 +62,9 @@ TWin32Backend::TWin32Backend() {
     InitCommonControlsEx(&icc);
     RegisterClasses(GetModuleHandleW(nullptr));
     FUtil = CreateUtilWindow(L"");
+    // Clear wherever it shows: under a tray menu, to hold the keyboard for it (Win32Menus.cpp).
+    SetWindowLongPtrW(FUtil, GWL_EXSTYLE, GetWindowLongPtrW(FUtil, GWL_EXSTYLE) | WS_EX_LAYERED);
+    SetLayeredWindowAttributes(FUtil, 0, 0, LWA_ALPHA);
     FOwnerWindow = CreateUtilWindow(L"Skimbar");
     FMeasureDc.Reset(CreateCompatibleDC(nullptr));
     FSystemDpi = SystemDpi();

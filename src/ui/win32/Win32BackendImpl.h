@@ -140,6 +140,7 @@ public:
     // is stretched to its new width.
     void DisplayChanged();
     void UpdateBounds(TWinControl& c, HWND h);
+    RECT DeviceBounds(TWinControl& c, TScale scale);
 
     TWinControl* Find(HWND h) {
         auto it = FControls.find(h);

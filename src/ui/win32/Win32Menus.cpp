@@ -48,8 +48,6 @@ TMenuItem* TWin32Backend::TrackPopupMenu(TPopupMenu& menu, TPoint screen) {
     const bool standIn = !owner || !Find(owner) || !IsWindowVisible(owner);
     if (standIn) {
         owner = FUtil;
-        SetWindowLongPtrW(owner, GWL_EXSTYLE, GetWindowLongPtrW(owner, GWL_EXSTYLE) | WS_EX_LAYERED);
-        SetLayeredWindowAttributes(owner, 0, 0, LWA_ALPHA);
         ::SetWindowPos(owner, HWND_TOPMOST, at.x, at.y, 1, 1, SWP_SHOWWINDOW | SWP_NOACTIVATE);
         ::SetForegroundWindow(owner);
     }

@@ -36,8 +36,7 @@ THandle TWin32Backend::CreateNative(TWinControl& c) {
     HWND parent = c.Parent() ? H(c.Parent()->NativeHost()->RawHandle()) : nullptr;
     TScale scale = parent ? ScaleOf(parent) : ScreenScale();
     parent = kind.ParentWindow(*this, parent);
-    TRect b = c.Parent() ? NativeBounds(c) : c.BoundsRect();
-    RECT d = scale.Dev(TRect{b.Left, b.Top, b.Right, b.Top + kind.WindowHeight(c, b.Height())});
+    RECT d = DeviceBounds(c, scale);
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS, ex = 0;
     kind.Styles(*this, c, style, ex);
     if (c.TabStop()) style |= WS_TABSTOP;
@@ -97,10 +96,15 @@ void TWin32Backend::UpdateWindow(TWinControl& c, TUpdate what) {
     }
 }
 
+// Where the native window of c goes, in device pixels: a child relative to its native host.
+RECT TWin32Backend::DeviceBounds(TWinControl& c, TScale scale) {
+    TRect b = c.Parent() ? NativeBounds(c) : c.BoundsRect();
+    return scale.Dev(TRect{b.Left, b.Top, b.Right, b.Top + NativeClass(c.NativeKind()).WindowHeight(c, b.Height())});
+}
+
 void TWin32Backend::UpdateBounds(TWinControl& c, HWND h) {
     if (FSyncingBounds) return;
-    TRect b = c.Parent() ? NativeBounds(c) : c.BoundsRect();
-    RECT d = ScaleOf(h).Dev(TRect{b.Left, b.Top, b.Right, b.Top + NativeClass(c.NativeKind()).WindowHeight(c, b.Height())});
+    RECT d = DeviceBounds(c, ScaleOf(h));
     ::SetWindowPos(h, nullptr, d.left, d.top, d.right - d.left, d.bottom - d.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
