@@ -109,8 +109,8 @@ public:
     // The message of the last connection failure ("" after a poll that connected).
     const std::string& LastConnectError() const { return FLastConnectError; }
     // A slice of mails fills the time up to the next scroll tick, less a margin, within
-    // these bounds; FeedSliceMs where no tick is to be fitted in. The pause between slices
-    // lets the rest of the message loop through.
+    // these bounds (none while the tick is overdue); FeedSliceMs where no tick is to be
+    // fitted in. The pause between slices lets the rest of the message loop through.
     static constexpr int FeedSliceMs = 8;
     static constexpr int FeedSliceMinMs = 2;
     static constexpr int FeedSliceMaxMs = 20;
@@ -237,12 +237,15 @@ private:
     std::deque<TFeedEntry> FFeed;
     TTimer* FFeedTimer = nullptr;
     TTimer* FTrayTimer = nullptr;
+    bool FTrayStepDue = false;  // a tray step waiting for the next scroll tick
     std::unique_ptr<TIcon> FTrayFrames[4];
     std::string FLastConnectError;
     void StartPoll(const TMailAccount& account);
     void Receive(const std::shared_ptr<TPollChannel>& channel, TFeedEntry&& entry);
     void Receive(const std::shared_ptr<TPollChannel>& channel, std::vector<TMailRecord>&& records);
     void FeedSlice();
+    void TrayTimerTimer();
+    void TakeTrayStep();
     int FeedBudgetMs() const;
     std::chrono::steady_clock::time_point FLastScrollTick{};
     void FinishPoll(TPollResult& result);

@@ -161,6 +161,8 @@ void TMainForm::MoveItem(TStripSlot& slot, int left, int barWidth) {
 }
 
 void TMainForm::ScrollTimerTimer(TObject* Sender) {
+    // The timer runs on from when this tick came: the next one is due an interval after it.
+    FLastScrollTick = std::chrono::steady_clock::now();
     ScrollTimer->SetEnabled(false);
     // Whatever a tick runs into, the ticker goes on at the next one.
     try {
@@ -172,8 +174,8 @@ void TMainForm::ScrollTimerTimer(TObject* Sender) {
         throw;
     }
     ScrollTimer->SetEnabled(!FullScreenApp());
-    // Mails of a poll waiting for the strip get the time up to the next tick.
-    FLastScrollTick = std::chrono::steady_clock::now();
+    // Mails of a poll waiting for the strip get what is left of the time up to the next tick.
+    TakeTrayStep();
     if (!FFeed.empty()) FeedSlice();
 }
 

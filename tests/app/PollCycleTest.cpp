@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -315,14 +316,18 @@ TEST_P(PollSilent, QuitDuringAPollEndsTheWorkerAtOnceAndLogsNothing) {
     Start();
     Form->PollMailTimerTimer(Form->PollMailTimer);
     int ticks = 0;
+    std::set<int> trayFrames;
     Form->ScrollTimer->OnTimer = [&](TObject* s) {
         ++ticks;
         Form->ScrollTimerTimer(s);
+        trayFrames.insert(Form->TrayFrame);
     };
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
-    while (std::chrono::steady_clock::now() < until) Application->HandleMessage();
+    // A second of ticks: four tray steps.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (ticks < 40 && std::chrono::steady_clock::now() < until) Application->HandleMessage();
     EXPECT_TRUE(Form->PollRunning());
-    EXPECT_GT(ticks, 3);  // the bar went on scrolling
+    EXPECT_EQ(ticks, 40);  // the bar went on scrolling
+    EXPECT_EQ(trayFrames.size(), 4u);  // and the tray icon went through its frames
     const auto start = std::chrono::steady_clock::now();
     Form->QuitAction->Execute();
     // Quit waits a second at most for the worker; one that hears the cancel ends long before.
