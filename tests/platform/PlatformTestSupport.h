@@ -80,10 +80,16 @@ protected:
     void SetUp() override {
         static int counter = 0;
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        FDir = std::filesystem::temp_directory_path() /
-               ("skimbar-" + std::string(info->name()) + "-" + std::to_string(ProcessId()) + "-" +
-                std::to_string(++counter));
-        std::filesystem::remove_all(FDir);
+        // A folder of an earlier run can outlive it: Windows keeps a link to a running program
+        // from being deleted, and process ids repeat. Such a folder is passed over.
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            FDir = std::filesystem::temp_directory_path() /
+                   ("skimbar-" + std::string(info->name()) + "-" + std::to_string(ProcessId()) + "-" +
+                    std::to_string(++counter));
+            std::error_code ec;
+            std::filesystem::remove_all(FDir, ec);
+            if (!std::filesystem::exists(FDir)) break;
+        }
         std::filesystem::create_directories(FDir);
         Dir = Utf8(FDir);
     }
