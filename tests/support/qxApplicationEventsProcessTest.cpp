@@ -113,7 +113,9 @@ protected:
         ASSERT_TRUE(platform::WriteFileBytes(platformtest::Utf8(Program / "Skimbar.ERR"), "1.12.26 -> old row\r\n"));
     }
     void TearDown() override {
-        (void)platform::WriteFileBytes(platformtest::Utf8(Markers / "stop"), "stop");
+        // Not after a set-up that failed before it had a folder: the stop file would land in
+        // the working directory.
+        if (!Markers.empty()) (void)platform::WriteFileBytes(platformtest::Utf8(Markers / "stop"), "stop");
         for (auto& p : FChildren) p->Wait(kBound);
         FChildren.clear();
         platformtest::UnsetEnv(kMarkerEnv);
