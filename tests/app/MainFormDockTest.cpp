@@ -81,8 +81,6 @@ TEST_P(MainFormDisplayTest, ADisplayChangeStretchesTheBarToTheNewWidth) {
         EXPECT_EQ(*Band(), Form->BoundsRect());
     }
     EXPECT_EQ(SetupForm->BoundsRect(), (TRect{100, 100, 500, 400}));
-    H().ChangeDisplay(2560, 1440);
-    EXPECT_EQ(Form->Width(), 2560);
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, MainFormDisplayTest, ::testing::Bool(),

@@ -82,14 +82,14 @@ protected:
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         // A folder of an earlier run can outlive it: Windows keeps a link to a running program
         // from being deleted, and process ids repeat. Such a folder is passed over.
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            FDir = std::filesystem::temp_directory_path() /
-                   ("skimbar-" + std::string(info->name()) + "-" + std::to_string(ProcessId()) + "-" +
-                    std::to_string(++counter));
-            std::error_code ec;
+        const auto base = std::filesystem::temp_directory_path() /
+                          ("skimbar-" + std::string(info->name()) + "-" + std::to_string(ProcessId()) + "-");
+        std::error_code ec;
+        do {
+            FDir = base;
+            FDir += std::to_string(++counter);
             std::filesystem::remove_all(FDir, ec);
-            if (!std::filesystem::exists(FDir)) break;
-        }
+        } while (std::filesystem::exists(FDir) && counter < 10000);
         std::filesystem::create_directories(FDir);
         Dir = Utf8(FDir);
     }

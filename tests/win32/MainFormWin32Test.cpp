@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -103,8 +101,7 @@ TEST_F(MainFormWin32, TheBarLiesAcrossTheTopAndGoesTopmostAfterShowing) {
 }
 
 // Scaled by the monitor's DPI (scripts/test runs this at 96 and 144): the framework keeps its
-// 96-DPI figures, the item text lies inside the bar and grows with the scale. With
-// SKIMBAR_DPI_SHOT=MS the bar stays that long after "SHOWING bar" (for a screenshot).
+// 96-DPI figures, the item text lies inside the bar and grows with the scale.
 TEST_F(MainFormWin32, TheItemTextIsScaledAndLiesInsideTheBar) {
     Start();
     Form->ShowAction->Execute();
@@ -128,11 +125,6 @@ TEST_F(MainFormWin32, TheItemTextIsScaledAndLiesInsideTheBar) {
     EXPECT_LT(last, c.bottom - 1);
     if (dpi >= 144) {
         EXPECT_GE(last - first, 14);  // at 96 DPI the two lines span about 10 rows
-    }
-    if (const char* ms = std::getenv("SKIMBAR_DPI_SHOT")) {
-        std::printf("SHOWING bar\n");
-        std::fflush(stdout);
-        Pump([] { return false; }, std::atoi(ms));
     }
 }
 

@@ -27,12 +27,7 @@ bool PaintPending() {
 TEST_F(ButtonPaintWin32, PaintingIsNoClickAndEnds) {
     auto* form = new TForm(nullptr);
     form->SetBounds(100, 100, 300, 160);
-    int buttonClicks = 0, boxClicks = 0;
-    auto* button = new TButton(form);
-    button->SetCaption("Cancel");
-    button->SetBounds(10, 10, 90, 26);
-    button->SetParent(form);
-    button->OnClick = [&](TObject*) { ++buttonClicks; };
+    int boxClicks = 0;
     auto* box = new TCheckBox(form);
     box->SetCaption("Stay on top");
     box->SetBounds(10, 50, 200, 20);
@@ -45,13 +40,13 @@ TEST_F(ButtonPaintWin32, PaintingIsNoClickAndEnds) {
     RedrawWindow(reinterpret_cast<HWND>(form->Handle()), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     for (int i = 0; i < 200 && PaintPending(); ++i) Application->ProcessMessages();
     EXPECT_FALSE(PaintPending());
-    EXPECT_EQ(buttonClicks, 0);
     EXPECT_EQ(boxClicks, 0);
     EXPECT_TRUE(box->Checked());
 
     // A real click still arrives.
-    SendMessageW(reinterpret_cast<HWND>(button->Handle()), BM_CLICK, 0, 0);
+    SendMessageW(reinterpret_cast<HWND>(box->Handle()), BM_CLICK, 0, 0);
     Application->ProcessMessages();
-    EXPECT_EQ(buttonClicks, 1);
+    EXPECT_EQ(boxClicks, 1);
+    EXPECT_FALSE(box->Checked());
     delete form;
 }

@@ -12,7 +12,6 @@ constexpr int kBaseDpi = 96;
 struct TScale {
     int Dpi = kBaseDpi;
 
-    bool Identity() const { return Dpi == kBaseDpi; }
     // Whole multiples keep a one-pixel shift a whole number of device pixels.
     bool Whole() const { return Dpi % kBaseDpi == 0; }
     int Dev(int v) const { return MulDiv(v, Dpi, kBaseDpi); }
